@@ -1,0 +1,455 @@
+// Reading markup into elements.
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <vector>
+
+#include "markup/scanner.h"
+#include "markup/word_analyzer.h"
+
+using PARAMTER = CWordAnalyzer::PARAMTER;
+using MESSAGE = CWordAnalyzer::MESSAGE;
+
+namespace tessel::markup {
+namespace {
+
+const char* const kCommandNames[] = {"Text", "Image", "Formula", "Edit", "Check", "Choice",
+    "PageTotalScore", "PageScore", "TotalScore", "Date", "Time", "ReverseTime", "CountTime",
+    "MultiColumn", "StartColumn", "EndColumn"};
+
+// The reader's defaults for a parameter that a tag does not give.
+constexpr int kDefaultScale = 100;
+
+// Converts like atol, but a value outside 32 bits saturates instead of wrapping.
+int ToInt(const char* s, int n) {
+    int i = 0;
+    bool bNegative = false;
+    if (i < n && (s[i] == '+' || s[i] == '-')) bNegative = s[i++] == '-';
+    long long v = 0;
+    for (; i < n && IsDigit(s[i]); ++i) {
+        v = v * 10 + (s[i] - '0');
+        if (v > static_cast<long long>(INT_MAX) + 1) v = static_cast<long long>(INT_MAX) + 1;
+    }
+    if (bNegative) v = -v;
+    return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
+}
+
+// Start of the last character boundary at or before nLimit, walking from a known boundary.
+int BoundaryAtOrBefore(const Scanner& s, int nFrom, int nLimit) {
+    int p = nFrom;
+    while (p < nLimit) {
+        int n = s.Len(p);
+        if (p + n > nLimit) break;
+        p += n;
+    }
+    return p;
+}
+
+struct Reader : Scanner {
+    // Reads the parameters of [first, last] (the brackets excluded).
+    void Params(PARAMTER* params, int& nCount, int first, int last) const {
+        for (int i = 0; i < kMaxParams; ++i) params[i] = PARAMTER{};
+        nCount = 0;
+        Scanner list = Until(last);
+        int p = first;
+        while (p <= last && list.More(p)) {
+            list.SkipSpace(p);
+            if (!list.More(p)) break;
+            if (nCount == kMaxParams) {
+                Report(MarkupIssue::kTooManyParams, true, p, last - p + 1, p);
+                break;
+            }
+            PARAMTER& param = params[nCount];
+            if (IsSeparator(t, p, last)) {
+                p += list.Len(p);
+            } else if (IsDigit(t[p]) || IsSign(t[p])) {
+                int s = p;
+                while (p <= last && (IsDigit(t[p]) || IsSign(t[p]))) ++p;
+                int n = p - s;
+                if (n > kMaxNumberChars) {
+                    Report(MarkupIssue::kNumberTooLong, true, s + kMaxNumberChars,
+                           n - kMaxNumberChars);
+                    n = kMaxNumberChars;
+                }
+                param.nType = kParamNumber;
+                param.nValue = ToInt(t + s, n);
+                list.SkipSpace(p);
+                if (list.More(p)) p += list.Len(p);
+            } else if (int q = LeftQuote(t, p, last); q >= 0) {
+                p += list.Len(p);
+                int s = p;
+                int nPrev = -1;
+                while (list.More(p) && !(RightQuote(t, p, last) == q &&
+                                         !(nPrev >= 0 && IsEscape(t, nPrev, last)))) {
+                    nPrev = p;
+                    p += list.Len(p);
+                }
+                param.nType = kParamText;
+                Keep(param.strText, s, p, list);
+                if (list.More(p)) p += list.Len(p);
+                list.SkipSpace(p);
+                if (list.More(p)) p += list.Len(p);
+            } else {
+                int s = p;
+                while (list.More(p) && !IsSeparator(t, p, last)) p += list.Len(p);
+                param.nType = kParamText;
+                Keep(param.strText, s, p, list);
+                if (list.More(p)) p += list.Len(p);
+            }
+            ++nCount;
+        }
+    }
+
+    // Stores the bytes [s, e) of a text parameter, cut to 129 bytes between characters.
+    void Keep(std::string& out, int s, int e, const Scanner& list) const {
+        int nKeep = e;
+        if (e - s > kMaxTextParamBytes) {
+            nKeep = BoundaryAtOrBefore(list, s, s + kMaxTextParamBytes);
+            Report(MarkupIssue::kTextParamTooLong, true, s, e - nKeep);
+        }
+        out.assign(t + s, nKeep - s);
+    }
+
+    // Decodes the tag from its tag open (first) to its tag close (last).
+    void Resolve(MESSAGE& msg, int first, int last) const {
+        msg.nParamNum = 0;
+        Scanner tag = Until(last - 1);
+        int p = first + Len(first);
+        tag.SkipSpace(p);
+        if (!tag.More(p)) {
+            msg.nType = CWordAnalyzer::kNothing;
+            Report(MarkupIssue::kEmptyTag, false, first, last - first + 1);
+            return;
+        }
+        char szWord[kTokenBufferBytes];
+        Copy(tag.NextToken(p), szWord);
+        CWordAnalyzer wa;
+        if (IsSlash(szWord, 0, 1)) {
+            Copy(tag.NextToken(p), szWord);
+            if (int id = wa.GetCommandID(szWord); id != CWordAnalyzer::kNoKeyword) {
+                msg.nType = CWordAnalyzer::kCommandClose;
+                msg.nID = id;
+            } else if (int prop = wa.GetPropertyID(szWord); prop != CWordAnalyzer::kNoKeyword) {
+                msg.nType = CWordAnalyzer::kPropertyClose;
+                msg.nID = prop;
+            } else {
+                msg.nType = CWordAnalyzer::kUnknownTag;
+            }
+            return;
+        }
+        if (int id = wa.GetCommandID(szWord); id != CWordAnalyzer::kNoKeyword) {
+            msg.nType = CWordAnalyzer::kCommandTag;
+            msg.nID = id;
+        } else if (int prop = wa.GetPropertyID(szWord); prop != CWordAnalyzer::kNoKeyword) {
+            msg.nType = CWordAnalyzer::kPropertyOpen;
+            msg.nID = prop;
+        } else {
+            msg.nType = CWordAnalyzer::kUnknownTag;
+            return;
+        }
+        tag.SkipSpace(p);
+        int nOpen = p;
+        std::string_view tok = tag.NextToken(p);
+        if (tok != "(" && tok != "\xA3\xA8") {
+            Params(msg.Param, msg.nParamNum, 1, 0);  // no list: nothing given
+            return;
+        }
+        int nClose = p;
+        int nLast = last - 1;
+        if (tag.FindListClose(nClose, nOpen)) {
+            nLast = nClose - 1;
+        } else {
+            Report(MarkupIssue::kMissingListClose, true, nOpen, last - nOpen);
+        }
+        Params(msg.Param, msg.nParamNum, p, nLast);
+    }
+
+    static void Copy(std::string_view tok, char* out) {
+        memcpy(out, tok.data(), tok.size());
+        out[tok.size()] = '\0';
+    }
+
+    // Reads the next text run or tag at p and moves p behind it.
+    void Unit(MESSAGE& msg, int& p) const {
+        const int nStart = p;
+        while (p <= nEnd && (t[p] == '\r' || t[p] == '\n')) ++p;
+        int nScan = p;  // where the search for the end of a text run starts
+        if (More(p) && IsTagOpen(t, p, nEnd) && (p == 0 || t[p - 1] != '&')) {
+            int nClose = p;
+            if (FindTagClose(nClose, -1)) {
+                Resolve(msg, p, nClose);
+                p = nClose + Len(nClose);
+                return;
+            }
+            Report(MarkupIssue::kUnclosedTag, true, p, nEnd - p + 1);
+        }
+        // A text run: the character at nScan belongs to it whatever it is.
+        int nPrev = -1;
+        if (More(nScan)) {
+            nPrev = nScan;
+            nScan += Len(nScan);
+        }
+        int nNext = nScan;
+        bool bTag = FindTagOpen(nNext, nPrev);
+        int nRunEnd = bTag ? nNext : nEnd + 1;  // one past the run
+        int nKeepEnd = nRunEnd;
+        if (nRunEnd - nStart > kMaxTextRunBytes) {
+            nKeepEnd = BoundaryAtOrBefore(*this, nStart, nStart + kMaxTextRunBytes);
+            Report(MarkupIssue::kTextRunTooLong, true, nStart, nRunEnd - nKeepEnd);
+        }
+        msg.nType = CWordAnalyzer::kTextRun;
+        msg.strWord.clear();
+        Filter(nStart, nKeepEnd - 1, msg.strWord);
+        p = bTag ? nNext : nEnd + 1;
+    }
+};
+
+struct FontEntry {
+    std::string strFace;
+    int nSize, nItalic, nBold, nUnderline;
+};
+struct ColorEntry {
+    int nRed, nGreen, nBlue;
+};
+struct HotLinkEntry {
+    int nCode = kNoHotLink;
+    PARAMTER Param[kHotLinkParams];
+};
+
+// A number parameter, or the fallback when the tag does not give it.
+int ValueOr(const PARAMTER& p, int nFallback) {
+    return p.nType == kParamNotGiven ? nFallback : p.nValue;
+}
+
+void CopyParam(LINKPARAM& dst, const PARAMTER& src) {
+    dst.nType = src.nType;
+    dst.nValue = src.nValue;
+    dst.strText = src.strText;
+}
+
+// The four property stacks of one conversion; each keeps its base entry.
+struct Properties {
+    std::vector<FontEntry> font{{"\xCB\xCE\xCC\xE5", 12, 0, 0, 0}};  // 宋体
+    std::vector<ColorEntry> color{{0, 0, 0}};
+    std::vector<int> footnote{kFootNoteNormal};
+    std::vector<HotLinkEntry> hotlink{HotLinkEntry{}};
+
+    void Open(int nID, const PARAMTER* P) {
+        switch (nID) {
+            case CWordAnalyzer::kPropFont: {
+                const FontEntry& top = font.back();
+                font.push_back({P[0].nType == kParamNotGiven ? top.strFace : P[0].strText,
+                                ValueOr(P[1], top.nSize), ValueOr(P[2], top.nItalic),
+                                ValueOr(P[3], top.nBold), ValueOr(P[4], top.nUnderline)});
+                break;
+            }
+            case CWordAnalyzer::kPropColor: {
+                const ColorEntry& top = color.back();
+                color.push_back({ValueOr(P[0], top.nRed), ValueOr(P[1], top.nGreen),
+                                 ValueOr(P[2], top.nBlue)});
+                break;
+            }
+            case CWordAnalyzer::kPropFootNote:
+                footnote.push_back(ValueOr(P[0], footnote.back()));
+                break;
+            case CWordAnalyzer::kPropHotLink: {
+                HotLinkEntry e;
+                e.nCode = ValueOr(P[0], kNoHotLink);
+                for (int i = 0; i < kHotLinkParams; ++i) e.Param[i] = P[i + 1];
+                hotlink.push_back(std::move(e));
+                break;
+            }
+        }
+    }
+
+    // False when only the base entry is left: the closing tag closes nothing.
+    bool Close(int nID) {
+        auto pop = [](auto& stack) {
+            if (stack.size() <= 1) return false;
+            stack.pop_back();
+            return true;
+        };
+        switch (nID) {
+            case CWordAnalyzer::kPropFont: return pop(font);
+            case CWordAnalyzer::kPropColor: return pop(color);
+            case CWordAnalyzer::kPropFootNote: return pop(footnote);
+            case CWordAnalyzer::kPropHotLink: return pop(hotlink);
+        }
+        return false;
+    }
+
+    void FillFont(CLink& link) const {
+        const FontEntry& f = font.back();
+        link.m_Font[0] = {kParamText, 0, f.strFace};
+        link.m_Font[1] = {kParamNumber, f.nSize, {}};
+        link.m_Font[2] = {kParamNumber, f.nItalic, {}};
+        link.m_Font[3] = {kParamNumber, f.nBold, {}};
+        link.m_Font[4] = {kParamNumber, f.nUnderline, {}};
+        const ColorEntry& c = color.back();
+        link.m_Color[0] = {kParamNumber, c.nRed, {}};
+        link.m_Color[1] = {kParamNumber, c.nGreen, {}};
+        link.m_Color[2] = {kParamNumber, c.nBlue, {}};
+    }
+    void FillHotLink(CLink& link) const {
+        const HotLinkEntry& h = hotlink.back();
+        link.m_HotLink[0].nType = kParamNumber;
+        link.m_HotLink[0].nValue = h.nCode;
+        for (int i = 0; i < kHotLinkParams; ++i) CopyParam(link.m_HotLink[i + 1], h.Param[i]);
+    }
+};
+
+// Builds the element of a command tag; null for the keywords that make none.
+CLink* MakeCommand(const MESSAGE& msg, const Properties& props) {
+    const PARAMTER* P = msg.Param;
+    auto text = [&](CLink& l, int i) {
+        l.m_Command[i].nType = P[i].nType;
+        l.m_Command[i].strText = P[i].strText;
+    };
+    auto value = [&](CLink& l, int i, int nFallback = 0) {
+        l.m_Command[i].nType = P[i].nType;
+        l.m_Command[i].nValue = ValueOr(P[i], nFallback);
+    };
+    CLink* pLink = nullptr;
+    switch (msg.nID) {
+        case kKindImage:
+            pLink = new CLink;
+            props.FillHotLink(*pLink);
+            text(*pLink, 0);
+            pLink->m_Command[1].nType = kParamNumber;
+            pLink->m_Command[1].nValue = P[1].nValue;
+            value(*pLink, 2, kDefaultScale);
+            break;
+        case kKindFormula:
+            pLink = new CLink;
+            text(*pLink, 0);
+            value(*pLink, 1, kDefaultScale);
+            value(*pLink, 2);
+            value(*pLink, 3);
+            break;
+        case kKindEdit:
+            pLink = new CLink;
+            value(*pLink, 0);
+            value(*pLink, 1);
+            text(*pLink, 2);
+            for (int i = 3; i <= 5; ++i) value(*pLink, i);
+            break;
+        case kKindCheck: {
+            pLink = new CLink;
+            value(*pLink, 0);
+            int& n = pLink->m_Command[0].nValue;
+            if (n != 0 && n != 1 && n != 100 && n != 101) n = 100;
+            break;
+        }
+        case kKindChoice:
+            pLink = new CLink;
+            value(*pLink, 0);
+            value(*pLink, 1);
+            break;
+        case kKindPageTotalScore:
+        case kKindPageScore:
+        case kKindTotalScore:
+            pLink = new CLink;
+            props.FillFont(*pLink);
+            text(*pLink, 0);
+            break;
+        case kKindMultiColumn:
+            pLink = new CLink;
+            for (int i = 0; i < kCommandSlots; ++i) value(*pLink, i);
+            break;
+        case kKindStartColumn:
+        case kKindEndColumn:
+            pLink = new CLink;
+            break;
+        default:
+            return nullptr;
+    }
+    pLink->m_nKind = msg.nID;
+    return pLink;
+}
+
+}  // namespace
+}  // namespace tessel::markup
+
+using namespace tessel::markup;
+
+void CWordAnalyzer::Convert(const char* szMarkup, CMyList* pList, IMarkupSink* pSink) const {
+    if (!szMarkup || !pList) return;
+    int nLength = static_cast<int>(strnlen(szMarkup, INT_MAX));
+    int nEnd = nLength - 1;
+    Reader reader{{szMarkup, std::min(nEnd, kMaxMarkupBytes - 1), pSink}};
+    if (nLength > kMaxMarkupBytes) {
+        reader.Report(MarkupIssue::kMarkupTooLong, true, kMaxMarkupBytes,
+                      nLength - kMaxMarkupBytes);
+    }
+    Properties props;
+    MESSAGE msg;
+    int p = 0;
+    while (p <= reader.nEnd) {
+        int nUnit = p;
+        reader.Unit(msg, p);
+        switch (msg.nType) {
+            case kTextRun: {
+                CLink* pLink = new CLink;
+                props.FillFont(*pLink);
+                pLink->m_FootNote[0] = {kParamNumber, props.footnote.back(), {}};
+                props.FillHotLink(*pLink);
+                pLink->m_Command[0].nType = kParamText;
+                pLink->m_Command[0].strText = msg.strWord;
+                pList->Append(pLink);
+                break;
+            }
+            case kPropertyOpen:
+                props.Open(msg.nID, msg.Param);
+                break;
+            case kPropertyClose:
+                if (!props.Close(msg.nID)) {
+                    reader.Report(MarkupIssue::kUnmatchedClose, false, nUnit, p - nUnit, msg.nID,
+                                  m_PropertyID[msg.nID]);
+                }
+                break;
+            case kCommandTag:
+                if (CLink* pLink = MakeCommand(msg, props)) {
+                    pList->Append(pLink);
+                } else {
+                    reader.Report(MarkupIssue::kIgnoredKeyword, true, nUnit, p - nUnit, msg.nID,
+                                  kCommandNames[msg.nID]);
+                }
+                break;
+            case kCommandClose:
+                if (msg.nID == kKindStartColumn) {
+                    CLink* pLink = new CLink;
+                    pLink->m_nKind = kKindEndColumn;
+                    pList->Append(pLink);
+                } else {
+                    reader.Report(MarkupIssue::kUnmatchedClose, false, nUnit, p - nUnit, msg.nID,
+                                  kCommandNames[msg.nID]);
+                }
+                break;
+            case kUnknownTag: {
+                int nTag = nUnit;
+                while (nTag <= reader.nEnd && (szMarkup[nTag] == '\r' || szMarkup[nTag] == '\n'))
+                    ++nTag;
+                reader.Report(MarkupIssue::kUnknownTag, true, nTag, nLength - nTag, 0,
+                              std::string_view(szMarkup + nTag, p - nTag));
+                return;
+            }
+            default:
+                break;
+        }
+    }
+}
+
+void CWordAnalyzer::GetRealWord(const char* szText, MESSAGE& msg, int& nPos, int nEnd) const {
+    Reader{{szText, nEnd}}.Unit(msg, nPos);
+}
+
+void CWordAnalyzer::ResolveCommand(const char* szText, MESSAGE& msg, int nFirst,
+                                   int nLast) const {
+    Reader{{szText, nLast}}.Resolve(msg, nFirst, nLast);
+}
+
+int CWordAnalyzer::GetParam(const char* szText, PARAMTER* pParams, int& nCount, int nFirst,
+                            int nLast) const {
+    Reader{{szText, nLast}}.Params(pParams, nCount, nFirst, nLast);
+    return 1;
+}
