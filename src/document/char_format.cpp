@@ -3,7 +3,9 @@
 #include <algorithm>
 
 namespace {
-int Bit(int n) { return n ? 1 : 0; }
+int Bit(int n) {
+    return n ? 1 : 0;
+}
 }  // namespace
 
 int CharFormat::FootNote() const {
@@ -13,16 +15,15 @@ int CharFormat::FootNote() const {
 }
 
 FormatKey FormatKey::Of(const CLink& link) {
-    return {link.m_Font[0].strText,    link.m_Font[1].nValue,  link.m_Font[2].nValue,
-            link.m_Font[3].nValue,     link.m_Font[4].nValue,  link.m_Color[0].nValue,
-            link.m_Color[1].nValue,    link.m_Color[2].nValue, link.m_FootNote[0].nValue,
+    return {link.m_Font[0].strText,  link.m_Font[1].nValue,  link.m_Font[2].nValue,
+            link.m_Font[3].nValue,   link.m_Font[4].nValue,  link.m_Color[0].nValue,
+            link.m_Color[1].nValue,  link.m_Color[2].nValue, link.m_FootNote[0].nValue,
             link.m_HotLink[0].nValue};
 }
 
 FormatKey FormatKey::Of(const CharFormat& fmt) {
-    return {fmt.strFontName, fmt.nFontSize, Bit(fmt.bItalic), Bit(fmt.bBold),
-            Bit(fmt.bUnderline), fmt.nRed, fmt.nGreen, fmt.nBlue,
-            fmt.FootNote(), fmt.nHotLink};
+    return {fmt.strFontName, fmt.nFontSize, Bit(fmt.bItalic), Bit(fmt.bBold), Bit(fmt.bUnderline),
+            fmt.nRed,        fmt.nGreen,    fmt.nBlue,        fmt.FootNote(), fmt.nHotLink};
 }
 
 void CopyLink(CLink* pDest, const CLink* pSrc) {

@@ -40,7 +40,7 @@ struct FormatKey {
 
     bool operator==(const FormatKey&) const = default;
 
-    static FormatKey Of(const CLink& link);       // values as stored
+    static FormatKey Of(const CLink& link);      // values as stored
     static FormatKey Of(const CharFormat& fmt);  // style flags reduced to 0 or 1
 };
 

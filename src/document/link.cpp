@@ -1,7 +1,8 @@
 #include "document/link.h"
 
 CLink::CLink() {
-    for (LINKPARAM& slot : m_HotLink) slot.nValue = kNoHotLink;
+    for (LINKPARAM& slot : m_HotLink)
+        slot.nValue = kNoHotLink;
 }
 
 CLink::~CLink() {

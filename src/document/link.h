@@ -56,18 +56,18 @@ inline constexpr int kCommandSlots = 20;
 // One document element: a run of text with its format, or one embedded object.
 // Every kind carries the same banks of slots; the kind decides what they mean.
 class CLink {
-public:
+  public:
     CLink();
     ~CLink();
     CLink(const CLink&) = delete;
     CLink& operator=(const CLink&) = delete;
 
     int m_nKind = kKindText;
-    LINKPARAM m_Font[kFontSlots];  // [0] face, [1] size, [2] italic, [3] bold, [4] underline
-    LINKPARAM m_Color[kColorSlots];        // red, green, blue
-    LINKPARAM m_FootNote[kFootNoteSlots];  // 0 raised, 1 lowered, 2 normal
-    LINKPARAM m_HotLink[kHotLinkSlots];    // [0] action code (100 none), [1..16] parameters
-    LINKPARAM m_Command[kCommandSlots];    // the element's own parameters, by kind
+    LINKPARAM m_Font[kFontSlots];    // [0] face, [1] size, [2] italic, [3] bold, [4] underline
+    LINKPARAM m_Color[kColorSlots];  // red, green, blue
+    LINKPARAM m_FootNote[kFootNoteSlots];    // 0 raised, 1 lowered, 2 normal
+    LINKPARAM m_HotLink[kHotLinkSlots];      // [0] action code (100 none), [1..16] parameters
+    LINKPARAM m_Command[kCommandSlots];      // the element's own parameters, by kind
     tessel::ObjectPtr<CPicture> m_pPicture;  // owned; loaded by the layout
     tessel::ObjectPtr<CFormula> m_pFormula;  // owned; loaded by the layout
     CLink* m_pNext = nullptr;                // not owned: the list owns its elements

@@ -4,7 +4,9 @@
 
 CMyList::CMyList() : m_pHead(new CLink), m_pTail(m_pHead), m_pCursor(m_pHead) {}
 
-CMyList::~CMyList() { DestroyChain(); }
+CMyList::~CMyList() {
+    DestroyChain();
+}
 
 CMyList::CMyList(CMyList&& other) noexcept
     : m_pHead(std::exchange(other.m_pHead, new CLink)),
@@ -50,7 +52,8 @@ void CMyList::Prev() {
     }
     // Searching for null ends on the last element, which is the end position.
     CLink* p = m_pHead;
-    while (p && p->m_pNext != m_pCursor) p = p->m_pNext;
+    while (p && p->m_pNext != m_pCursor)
+        p = p->m_pNext;
     m_pCursor = p;
 }
 

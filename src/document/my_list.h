@@ -8,7 +8,7 @@
 //
 // Traversal: First(), then GetCurr()/IsInList() and Next().
 class CMyList {
-public:
+  public:
     CMyList();
     ~CMyList();
     CMyList(const CMyList&) = delete;
@@ -39,7 +39,7 @@ public:
     // Destroys every element; the list is empty with the cursor at the head.
     void Clear();
 
-private:
+  private:
     void DestroyChain();
 
     CLink* m_pHead = nullptr;    // sentinel, never a document element

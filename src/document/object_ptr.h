@@ -11,7 +11,7 @@ namespace tessel {
 // where the type is complete, so destroying an element never needs the full definition.
 template <class T>
 class ObjectPtr {
-public:
+  public:
     ObjectPtr() = default;
     ObjectPtr(const ObjectPtr&) = delete;
     ObjectPtr& operator=(const ObjectPtr&) = delete;
@@ -54,7 +54,7 @@ public:
     operator T*() const { return m_p; }
     explicit operator bool() const { return m_p != nullptr; }
 
-private:
+  private:
     T* m_p = nullptr;
     void (*m_pfnDelete)(T*) = nullptr;
 };

@@ -22,26 +22,26 @@ enum class MarkupIssue {
     kIncompleteCharacter,  // the lead byte at nOffset has no second byte and is dropped
     kStrayEscape,          // the escape at nOffset protects an ordinary character; kept as text
     // Writing. nElement is the element's index in the list, strSlot names the slot.
-    kParamNotWritable,     // the parameter cannot be written whole; strDetail says what is lost
-    kHotLinkNotWritable,   // the hot-link code nValue has no markup form: the link is lost
-    kTextNotWritable,      // the text cannot be written whole; strDetail says what is lost
-    kTextSplit,            // the text is longer than one run can be: written as nValue runs
-    kKindNotWritable,      // an element of kind nValue has no markup form
+    kParamNotWritable,    // the parameter cannot be written whole; strDetail says what is lost
+    kHotLinkNotWritable,  // the hot-link code nValue has no markup form: the link is lost
+    kTextNotWritable,     // the text cannot be written whole; strDetail says what is lost
+    kTextSplit,           // the text is longer than one run can be: written as nValue runs
+    kKindNotWritable,     // an element of kind nValue has no markup form
 };
 
 struct MarkupDiagnostic {
     MarkupIssue nIssue = MarkupIssue::kUnknownTag;
-    bool bLoss = true;    // false for notes: nothing the reader gives back is lost
-    int nOffset = -1;     // byte offset in the markup read, -1 when writing
-    int nLength = 0;      // bytes affected
-    int nElement = -1;    // element index (0-based) in the list, -1 when reading
-    int nValue = 0;       // a value the issue names (a count, a code, a kind)
+    bool bLoss = true;      // false for notes: nothing the reader gives back is lost
+    int nOffset = -1;       // byte offset in the markup read, -1 when writing
+    int nLength = 0;        // bytes affected
+    int nElement = -1;      // element index (0-based) in the list, -1 when reading
+    int nValue = 0;         // a value the issue names (a count, a code, a kind)
     std::string strSlot;    // "Command[2]", "HotLink[1]", "Font[0]" ... when writing
     std::string strDetail;  // the tag keyword, the characters dropped, ... (GBK bytes)
 };
 
 class IMarkupSink {
-public:
+  public:
     virtual ~IMarkupSink() = default;
     virtual void Report(const MarkupDiagnostic& diag) = 0;
 };

@@ -5,16 +5,16 @@
 #include "markup/word_analyzer.h"
 
 const char* const CWordAnalyzer::m_CommandID[] = {
-    "Text",      "Image", "Formula",     "Edit",      "Check",       "Choice",
-    "PageTotalScore", "PageScore", "TotalScore", "Date", "Time",  "ReverseTime",
-    "CountTime", "MultiColumn", "StartColumn", "EndColumn", ""};
+    "Text",           "Image",       "Formula",     "Edit",      "Check", "Choice",
+    "PageTotalScore", "PageScore",   "TotalScore",  "Date",      "Time",  "ReverseTime",
+    "CountTime",      "MultiColumn", "StartColumn", "EndColumn", ""};
 
 const char* const CWordAnalyzer::m_PropertyID[] = {"Font", "Color", "FootNote", "HotLink", ""};
 
-const char* const CWordAnalyzer::m_szDelLQuotation[] = {"'", "\"", "\xA3\xA2", "\xA1\xAE",
-                                                        "\xA1\xB0", ""};
-const char* const CWordAnalyzer::m_szDelRQuotation[] = {"'", "\"", "\xA3\xA2", "\xA1\xAF",
-                                                        "\xA1\xB1", ""};
+const char* const CWordAnalyzer::m_szDelLQuotation[] = {"'",        "\"",       "\xA3\xA2",
+                                                        "\xA1\xAE", "\xA1\xB0", ""};
+const char* const CWordAnalyzer::m_szDelRQuotation[] = {"'",        "\"",       "\xA3\xA2",
+                                                        "\xA1\xAF", "\xA1\xB1", ""};
 
 namespace tessel::markup {
 namespace {
@@ -55,8 +55,12 @@ int LeftQuote(const char* t, int p, int nEnd) {
 int RightQuote(const char* t, int p, int nEnd) {
     return MatchQuote(CWordAnalyzer::m_szDelRQuotation, t, p, nEnd);
 }
-int QuoteLen(int q) { return q <= 1 ? 1 : 2; }
-bool KeywordEqual(const char* a, const char* b) { return EqualNoCase(a, b); }
+int QuoteLen(int q) {
+    return q <= 1 ? 1 : 2;
+}
+bool KeywordEqual(const char* a, const char* b) {
+    return EqualNoCase(a, b);
+}
 
 }  // namespace tessel::markup
 
@@ -68,15 +72,21 @@ int CWordAnalyzer::IsCommand(const char* szWord) const {
 int CWordAnalyzer::IsProperty(const char* szWord) const {
     return Lookup(m_PropertyID, szWord) != kNoKeyword ? 1 : 0;
 }
-int CWordAnalyzer::GetCommandID(const char* szWord) const { return Lookup(m_CommandID, szWord); }
+int CWordAnalyzer::GetCommandID(const char* szWord) const {
+    return Lookup(m_CommandID, szWord);
+}
 int CWordAnalyzer::GetPropertyID(const char* szWord) const {
     return Lookup(m_PropertyID, szWord);
 }
 
 // A quotation mark is at most two bytes; the text is NUL-terminated, so the second byte can
 // always be looked at.
-int CWordAnalyzer::IsLQuotation(const char* szAt) { return LeftQuote(szAt, 0, 1); }
-int CWordAnalyzer::IsRQuotation(const char* szAt) { return RightQuote(szAt, 0, 1); }
+int CWordAnalyzer::IsLQuotation(const char* szAt) {
+    return LeftQuote(szAt, 0, 1);
+}
+int CWordAnalyzer::IsRQuotation(const char* szAt) {
+    return RightQuote(szAt, 0, 1);
+}
 
 int CWordAnalyzer::StringEqu(const char* szA, const char* szB) const {
     return EqualNoCase(szA, szB) ? 1 : 0;
@@ -84,4 +94,6 @@ int CWordAnalyzer::StringEqu(const char* szA, const char* szB) const {
 int CWordAnalyzer::GetStringLength(const char* szText) const {
     return static_cast<int>(strlen(szText));
 }
-int CWordAnalyzer::CheckCommandError(const char*) const { return 1; }
+int CWordAnalyzer::CheckCommandError(const char*) const {
+    return 1;
+}

@@ -8,7 +8,8 @@
 namespace tessel::markup {
 
 std::string_view Scanner::NextToken(int& p) const {
-    while (p <= nEnd && (t[p] == '\r' || t[p] == '\n')) ++p;
+    while (p <= nEnd && (t[p] == '\r' || t[p] == '\n'))
+        ++p;
     if (!More(p)) {
         p = std::max(p, nEnd + 1);
         return {};
@@ -20,7 +21,8 @@ std::string_view Scanner::NextToken(int& p) const {
     }
     if (IsAlnum(c)) {
         int s = p;
-        while (p <= nEnd && p - s < kMaxKeywordChars && IsAlnum(t[p])) ++p;
+        while (p <= nEnd && p - s < kMaxKeywordChars && IsAlnum(t[p]))
+            ++p;
         return {t + s, static_cast<size_t>(p - s)};
     }
     if (IsEscape(t, p, nEnd)) {
@@ -32,8 +34,8 @@ std::string_view Scanner::NextToken(int& p) const {
             return "\n";
         }
         if (IsTagOpen(t, p, nEnd) || IsTagClose(t, p, nEnd) || IsListOpen(t, p, nEnd) ||
-            IsListClose(t, p, nEnd) || LeftQuote(t, p, nEnd) >= 0 ||
-            RightQuote(t, p, nEnd) >= 0 || IsEscape(t, p, nEnd)) {
+            IsListClose(t, p, nEnd) || LeftQuote(t, p, nEnd) >= 0 || RightQuote(t, p, nEnd) >= 0 ||
+            IsEscape(t, p, nEnd)) {
             int n = Len(p);
             p += n;
             return {t + p - n, static_cast<size_t>(n)};
@@ -96,9 +98,15 @@ bool Scanner::Find(int& p, int nPrev, IsBracket isBracket, bool bAmpersandProtec
     return false;
 }
 
-bool Scanner::FindTagOpen(int& p, int nPrev) const { return Find(p, nPrev, IsTagOpen, true); }
-bool Scanner::FindTagClose(int& p, int nPrev) const { return Find(p, nPrev, IsTagClose, false); }
-bool Scanner::FindListOpen(int& p, int nPrev) const { return Find(p, nPrev, IsListOpen, false); }
+bool Scanner::FindTagOpen(int& p, int nPrev) const {
+    return Find(p, nPrev, IsTagOpen, true);
+}
+bool Scanner::FindTagClose(int& p, int nPrev) const {
+    return Find(p, nPrev, IsTagClose, false);
+}
+bool Scanner::FindListOpen(int& p, int nPrev) const {
+    return Find(p, nPrev, IsListOpen, false);
+}
 bool Scanner::FindListClose(int& p, int nPrev) const {
     return Find(p, nPrev, IsListClose, false);
 }
@@ -150,13 +158,14 @@ void CWordAnalyzer::SkipComment(const char* szText, int& nPos, int nEnd) const {
     if (!s.More(nPos) || !tessel::markup::IsSlash(szText, nPos, nEnd)) return;
     int p = nPos + s.Len(nPos);
     if (!s.More(p) || !tessel::markup::IsSlash(szText, p, nEnd)) return;
-    while (s.More(p) && szText[p] != '\r' && szText[p] != '\n') ++p;
+    while (s.More(p) && szText[p] != '\r' && szText[p] != '\n')
+        ++p;
     nPos = p;
 }
 
 void CWordAnalyzer::GetWord(const char* szText, char* szToken, int& nPos, int nEnd) const {
     std::string_view tok = Scanner{szText, nEnd}.NextToken(nPos);
-    memcpy(szToken, tok.data(), tok.size());
+    if (!tok.empty()) memcpy(szToken, tok.data(), tok.size());
     szToken[tok.size()] = '\0';
 }
 

@@ -20,7 +20,9 @@ size_t LastCharStart(std::string_view s) {
     return nLast;
 }
 
-bool IsEscapeChar(std::string_view c) { return c == "\\" || c == "\xA3\xDC"; }
+bool IsEscapeChar(std::string_view c) {
+    return c == "\\" || c == "\xA3\xDC";
+}
 
 // Would the right quotation mark q end this text early? (It does unless an escape stands
 // right before it.)
@@ -57,8 +59,8 @@ WritableParam MakeWritable(std::string_view text) {
         i += n;
         bool bLoneLead = n == 1 && IsLeadByte(static_cast<unsigned char>(c[0]));
         bool bBreak = c == "\r" || c == "\n";
-        bool bCloser = (c == ")" || c == "\xA3\xA9" || c == ">" || c == "\xA1\xB5") &&
-                       !IsEscapeChar(prev);
+        bool bCloser =
+            (c == ")" || c == "\xA3\xA9" || c == ">" || c == "\xA1\xB5") && !IsEscapeChar(prev);
         if (bLoneLead || bBreak || bCloser) {
             w.strDropped.append(c);
             continue;

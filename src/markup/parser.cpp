@@ -13,9 +13,10 @@ using MESSAGE = CWordAnalyzer::MESSAGE;
 namespace tessel::markup {
 namespace {
 
-const char* const kCommandNames[] = {"Text", "Image", "Formula", "Edit", "Check", "Choice",
-    "PageTotalScore", "PageScore", "TotalScore", "Date", "Time", "ReverseTime", "CountTime",
-    "MultiColumn", "StartColumn", "EndColumn"};
+const char* const kCommandNames[] = {"Text",       "Image",       "Formula",        "Edit",
+                                     "Check",      "Choice",      "PageTotalScore", "PageScore",
+                                     "TotalScore", "Date",        "Time",           "ReverseTime",
+                                     "CountTime",  "MultiColumn", "StartColumn",    "EndColumn"};
 
 // The reader's defaults for a parameter that a tag does not give.
 constexpr int kDefaultScale = 100;
@@ -48,7 +49,8 @@ int BoundaryAtOrBefore(const Scanner& s, int nFrom, int nLimit) {
 struct Reader : Scanner {
     // Reads the parameters of [first, last] (the brackets excluded).
     void Params(PARAMTER* params, int& nCount, int first, int last) const {
-        for (int i = 0; i < kMaxParams; ++i) params[i] = PARAMTER{};
+        for (int i = 0; i < kMaxParams; ++i)
+            params[i] = PARAMTER{};
         nCount = 0;
         Scanner list = Until(last);
         int p = first;
@@ -64,7 +66,8 @@ struct Reader : Scanner {
                 p += list.Len(p);
             } else if (IsDigit(t[p]) || IsSign(t[p])) {
                 int s = p;
-                while (p <= last && (IsDigit(t[p]) || IsSign(t[p]))) ++p;
+                while (p <= last && (IsDigit(t[p]) || IsSign(t[p])))
+                    ++p;
                 int n = p - s;
                 if (n > kMaxNumberChars) {
                     Report(MarkupIssue::kNumberTooLong, true, s + kMaxNumberChars,
@@ -91,7 +94,8 @@ struct Reader : Scanner {
                 if (list.More(p)) p += list.Len(p);
             } else {
                 int s = p;
-                while (list.More(p) && !IsSeparator(t, p, last)) p += list.Len(p);
+                while (list.More(p) && !IsSeparator(t, p, last))
+                    p += list.Len(p);
                 param.nType = kParamText;
                 Keep(param.strText, s, p, list);
                 if (list.More(p)) p += list.Len(p);
@@ -165,16 +169,21 @@ struct Reader : Scanner {
     }
 
     static void Copy(std::string_view tok, char* out) {
-        memcpy(out, tok.data(), tok.size());
+        if (!tok.empty()) memcpy(out, tok.data(), tok.size());
         out[tok.size()] = '\0';
     }
 
-    // Reads the next text run or tag at p and moves p behind it.
-    void Unit(MESSAGE& msg, int& p) const {
+    // Reads the next text run or tag at p and moves p behind it. bBoundary: p is where the
+    // previous unit ended (the start, a tag close, or a tag open the run scan accepted), so a
+    // tag open here was already judged not to be protected by "&"; otherwise only the byte
+    // before p can tell.
+    void Unit(MESSAGE& msg, int& p, bool bBoundary) const {
         const int nStart = p;
-        while (p <= nEnd && (t[p] == '\r' || t[p] == '\n')) ++p;
+        while (p <= nEnd && (t[p] == '\r' || t[p] == '\n'))
+            ++p;
         int nScan = p;  // where the search for the end of a text run starts
-        if (More(p) && IsTagOpen(t, p, nEnd) && (p == 0 || t[p - 1] != '&')) {
+        bool bProtected = !bBoundary && p > 0 && t[p - 1] == '&';
+        if (More(p) && IsTagOpen(t, p, nEnd) && !bProtected) {
             int nClose = p;
             if (FindTagClose(nClose, -1)) {
                 Resolve(msg, p, nClose);
@@ -245,8 +254,8 @@ struct Properties {
             }
             case CWordAnalyzer::kPropColor: {
                 const ColorEntry& top = color.back();
-                color.push_back({ValueOr(P[0], top.nRed), ValueOr(P[1], top.nGreen),
-                                 ValueOr(P[2], top.nBlue)});
+                color.push_back(
+                    {ValueOr(P[0], top.nRed), ValueOr(P[1], top.nGreen), ValueOr(P[2], top.nBlue)});
                 break;
             }
             case CWordAnalyzer::kPropFootNote:
@@ -255,7 +264,8 @@ struct Properties {
             case CWordAnalyzer::kPropHotLink: {
                 HotLinkEntry e;
                 e.nCode = ValueOr(P[0], kNoHotLink);
-                for (int i = 0; i < kHotLinkParams; ++i) e.Param[i] = P[i + 1];
+                for (int i = 0; i < kHotLinkParams; ++i)
+                    e.Param[i] = P[i + 1];
                 hotlink.push_back(std::move(e));
                 break;
             }
@@ -270,10 +280,14 @@ struct Properties {
             return true;
         };
         switch (nID) {
-            case CWordAnalyzer::kPropFont: return pop(font);
-            case CWordAnalyzer::kPropColor: return pop(color);
-            case CWordAnalyzer::kPropFootNote: return pop(footnote);
-            case CWordAnalyzer::kPropHotLink: return pop(hotlink);
+            case CWordAnalyzer::kPropFont:
+                return pop(font);
+            case CWordAnalyzer::kPropColor:
+                return pop(color);
+            case CWordAnalyzer::kPropFootNote:
+                return pop(footnote);
+            case CWordAnalyzer::kPropHotLink:
+                return pop(hotlink);
         }
         return false;
     }
@@ -294,7 +308,8 @@ struct Properties {
         const HotLinkEntry& h = hotlink.back();
         link.m_HotLink[0].nType = kParamNumber;
         link.m_HotLink[0].nValue = h.nCode;
-        for (int i = 0; i < kHotLinkParams; ++i) CopyParam(link.m_HotLink[i + 1], h.Param[i]);
+        for (int i = 0; i < kHotLinkParams; ++i)
+            CopyParam(link.m_HotLink[i + 1], h.Param[i]);
     }
 };
 
@@ -331,7 +346,8 @@ CLink* MakeCommand(const MESSAGE& msg, const Properties& props) {
             value(*pLink, 0);
             value(*pLink, 1);
             text(*pLink, 2);
-            for (int i = 3; i <= 5; ++i) value(*pLink, i);
+            for (int i = 3; i <= 5; ++i)
+                value(*pLink, i);
             break;
         case kKindCheck: {
             pLink = new CLink;
@@ -354,7 +370,8 @@ CLink* MakeCommand(const MESSAGE& msg, const Properties& props) {
             break;
         case kKindMultiColumn:
             pLink = new CLink;
-            for (int i = 0; i < kCommandSlots; ++i) value(*pLink, i);
+            for (int i = 0; i < kCommandSlots; ++i)
+                value(*pLink, i);
             break;
         case kKindStartColumn:
         case kKindEndColumn:
@@ -386,7 +403,7 @@ void CWordAnalyzer::Convert(const char* szMarkup, CMyList* pList, IMarkupSink* p
     int p = 0;
     while (p <= reader.nEnd) {
         int nUnit = p;
-        reader.Unit(msg, p);
+        reader.Unit(msg, p, true);
         switch (msg.nType) {
             case kTextRun: {
                 CLink* pLink = new CLink;
@@ -440,11 +457,10 @@ void CWordAnalyzer::Convert(const char* szMarkup, CMyList* pList, IMarkupSink* p
 }
 
 void CWordAnalyzer::GetRealWord(const char* szText, MESSAGE& msg, int& nPos, int nEnd) const {
-    Reader{{szText, nEnd}}.Unit(msg, nPos);
+    Reader{{szText, nEnd}}.Unit(msg, nPos, false);
 }
 
-void CWordAnalyzer::ResolveCommand(const char* szText, MESSAGE& msg, int nFirst,
-                                   int nLast) const {
+void CWordAnalyzer::ResolveCommand(const char* szText, MESSAGE& msg, int nFirst, int nLast) const {
     Reader{{szText, nLast}}.Resolve(msg, nFirst, nLast);
 }
 

@@ -47,10 +47,11 @@ struct Scanner {
     bool FindListClose(int& p, int nPrev) const;
 
     void SkipSpace(int& p) const {
-        while (p <= nEnd && IsSpace(t[p])) ++p;
+        while (p <= nEnd && IsSpace(t[p]))
+            ++p;
     }
 
-private:
+  private:
     template <class IsBracket>
     bool Find(int& p, int nPrev, IsBracket isBracket, bool bAmpersandProtects) const;
     bool EscapedBefore(int p, int nPrev) const;

@@ -5,9 +5,13 @@
 
 namespace tessel::markup {
 
-inline unsigned char Byte(const char* t, int p) { return static_cast<unsigned char>(t[p]); }
+inline unsigned char Byte(const char* t, int p) {
+    return static_cast<unsigned char>(t[p]);
+}
 
-inline bool IsLeadByte(unsigned char c) { return c >= 0x80; }
+inline bool IsLeadByte(unsigned char c) {
+    return c >= 0x80;
+}
 
 // Length of the character at p when nothing past nEnd may be read: a lead byte whose second
 // byte lies past nEnd (or is the terminating NUL) stands alone.
@@ -20,21 +24,45 @@ inline bool Wide(const char* t, int p, int nEnd, unsigned char b1, unsigned char
     return Byte(t, p) == b1 && p + 1 <= nEnd && Byte(t, p + 1) == b2;
 }
 
-inline bool IsTagOpen(const char* t, int p, int e) { return t[p] == '<' || Wide(t, p, e, 0xA1, 0xB4); }
-inline bool IsTagClose(const char* t, int p, int e) { return t[p] == '>' || Wide(t, p, e, 0xA1, 0xB5); }
-inline bool IsListOpen(const char* t, int p, int e) { return t[p] == '(' || Wide(t, p, e, 0xA3, 0xA8); }
-inline bool IsListClose(const char* t, int p, int e) { return t[p] == ')' || Wide(t, p, e, 0xA3, 0xA9); }
-inline bool IsSeparator(const char* t, int p, int e) { return t[p] == ',' || Wide(t, p, e, 0xA3, 0xAC); }
-inline bool IsSlash(const char* t, int p, int e) { return t[p] == '/' || Wide(t, p, e, 0xA3, 0xAF); }
-inline bool IsEscape(const char* t, int p, int e) { return t[p] == '\\' || Wide(t, p, e, 0xA3, 0xDC); }
+inline bool IsTagOpen(const char* t, int p, int e) {
+    return t[p] == '<' || Wide(t, p, e, 0xA1, 0xB4);
+}
+inline bool IsTagClose(const char* t, int p, int e) {
+    return t[p] == '>' || Wide(t, p, e, 0xA1, 0xB5);
+}
+inline bool IsListOpen(const char* t, int p, int e) {
+    return t[p] == '(' || Wide(t, p, e, 0xA3, 0xA8);
+}
+inline bool IsListClose(const char* t, int p, int e) {
+    return t[p] == ')' || Wide(t, p, e, 0xA3, 0xA9);
+}
+inline bool IsSeparator(const char* t, int p, int e) {
+    return t[p] == ',' || Wide(t, p, e, 0xA3, 0xAC);
+}
+inline bool IsSlash(const char* t, int p, int e) {
+    return t[p] == '/' || Wide(t, p, e, 0xA3, 0xAF);
+}
+inline bool IsEscape(const char* t, int p, int e) {
+    return t[p] == '\\' || Wide(t, p, e, 0xA3, 0xDC);
+}
 inline bool IsLineBreakLetter(const char* t, int p, int e) {
     return t[p] == 'n' || t[p] == 'N' || Wide(t, p, e, 0xA3, 0xEE) || Wide(t, p, e, 0xA3, 0xCE);
 }
-inline bool IsSpace(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == ';'; }
-inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-inline bool IsSign(char c) { return c == '+' || c == '-'; }
-inline bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-inline bool IsAlnum(char c) { return IsLetter(c) || IsDigit(c); }
+inline bool IsSpace(char c) {
+    return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == ';';
+}
+inline bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+inline bool IsSign(char c) {
+    return c == '+' || c == '-';
+}
+inline bool IsLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+inline bool IsAlnum(char c) {
+    return IsLetter(c) || IsDigit(c);
+}
 
 // Index (0..4) of the left / right quotation mark at p, -1 when none.
 int LeftQuote(const char* t, int p, int nEnd);

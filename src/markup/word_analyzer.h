@@ -14,7 +14,7 @@
 // last byte, both inclusive ("nEnd" is the last index that may be read). Every forward step
 // moves over a whole character: a byte of 0x80 or more starts a two-byte GBK character.
 class CWordAnalyzer {
-public:
+  public:
     // One parameter of a tag.
     struct PARAMTER {
         int nValue = 0;
@@ -23,7 +23,7 @@ public:
     };
     // One unit read from the markup.
     struct MESSAGE {
-        int nType = 0;  // one of MessageType
+        int nType = 0;        // one of MessageType
         std::string strWord;  // a text run, escapes resolved
         int nID = 0;          // command or property identifier
         PARAMTER Param[kMaxParams];
@@ -88,8 +88,7 @@ public:
     void Convert(const char* szMarkup, CMyList* pList, IMarkupSink* pSink = nullptr) const;
     void GetRealWord(const char* szText, MESSAGE& msg, int& nPos, int nEnd) const;
     void ResolveCommand(const char* szText, MESSAGE& msg, int nFirst, int nLast) const;
-    int GetParam(const char* szText, PARAMTER* pParams, int& nCount, int nFirst,
-                 int nLast) const;
+    int GetParam(const char* szText, PARAMTER* pParams, int& nCount, int nFirst, int nLast) const;
 
     // --- Writing ---------------------------------------------------------------------------
     // Writes every element of the list; mode 0 markup, mode 1 HTML. The list's cursor is left

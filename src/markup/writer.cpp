@@ -16,23 +16,37 @@ constexpr int kMarkupMode = 0;
 // value of the next slot, 's' its text. Codes 10 to 13 depend on how slot 1 was given.
 const char* HotLinkShape(const CLink& link) {
     switch (int nCode = link.m_HotLink[0].nValue) {
-        case 0: return "s";
-        case 1: return "dddds";
-        case 2: return "dds";
-        case 3: return "ds";
-        case 4: return "s";
-        case 5: return "s";
+        case 0:
+            return "s";
+        case 1:
+            return "dddds";
+        case 2:
+            return "dds";
+        case 3:
+            return "ds";
+        case 4:
+            return "s";
+        case 5:
+            return "s";
         case 10:
         case 11:
         case 12:
-        case 13: return link.m_HotLink[1].nType != kParamNumber ? "sdd" : "ddd";
-        case 20: return "";
+        case 13:
+            return link.m_HotLink[1].nType != kParamNumber ? "sdd" : "ddd";
+        case 20:
+            return "";
         case 21:
-        case 22: return "dddds";
-        case 23: return "sssdd";
-        case 30: return "s";
-        case 31: return "";
-        default: (void)nCode; return nullptr;
+        case 22:
+            return "dddds";
+        case 23:
+            return "sssdd";
+        case 30:
+            return "s";
+        case 31:
+            return "";
+        default:
+            (void)nCode;
+            return nullptr;
     }
 }
 
@@ -42,13 +56,15 @@ const char* KindName(int nKind) {
 }
 
 class MarkupWriter {
-public:
+  public:
     MarkupWriter(std::string& out, IMarkupSink* pSink) : m_out(out), m_pSink(pSink) {}
 
     void Element(const CLink& link, int nIndex) {
         m_nIndex = nIndex;
         switch (link.m_nKind) {
-            case kKindText: Text(link); break;
+            case kKindText:
+                Text(link);
+                break;
             case kKindImage: {
                 bool bLink = HotLinkOpen(link);
                 Begin("Image");
@@ -62,7 +78,8 @@ public:
             case kKindFormula:
                 Begin("Formula");
                 Quoted(link.m_Command[0], "Command", 0);
-                for (int i = 1; i <= 3; ++i) Number(link.m_Command[i].nValue);
+                for (int i = 1; i <= 3; ++i)
+                    Number(link.m_Command[i].nValue);
                 End();
                 break;
             case kKindEdit:
@@ -70,7 +87,8 @@ public:
                 Number(link.m_Command[0].nValue);
                 Number(link.m_Command[1].nValue);
                 Quoted(link.m_Command[2], "Command", 2);
-                for (int i = 3; i <= 5; ++i) Number(link.m_Command[i].nValue);
+                for (int i = 3; i <= 5; ++i)
+                    Number(link.m_Command[i].nValue);
                 End();
                 break;
             case kKindCheck:
@@ -97,12 +115,17 @@ public:
                 // The count, the gap and one width per column, as far as the slots go.
                 int nWidths = std::clamp(link.m_Command[0].nValue, 0, kCommandSlots - 2);
                 Begin("MultiColumn");
-                for (int i = 0; i < nWidths + 2; ++i) Number(link.m_Command[i].nValue);
+                for (int i = 0; i < nWidths + 2; ++i)
+                    Number(link.m_Command[i].nValue);
                 End();
                 break;
             }
-            case kKindStartColumn: Emit("<StartColumn>"); break;
-            case kKindEndColumn: Emit("<EndColumn>"); break;
+            case kKindStartColumn:
+                Emit("<StartColumn>");
+                break;
+            case kKindEndColumn:
+                Emit("<EndColumn>");
+                break;
             default:
                 Report(MarkupIssue::kKindNotWritable, true, {}, KindName(link.m_nKind),
                        link.m_nKind);
@@ -129,7 +152,7 @@ public:
     }
     const std::string& Tag() const { return m_tag; }
 
-private:
+  private:
     void Text(const CLink& link) {
         bool bLink = HotLinkOpen(link);
         // The tags that open and close the run, kept so that a long text can be written as
@@ -143,8 +166,8 @@ private:
             End();
         }
         std::string open = m_out.substr(nOpenStart);
-        const char* szClose = nFootNote != kFootNoteNormal ? "</FootNote></Color></Font>"
-                                                            : "</Color></Font>";
+        const char* szClose =
+            nFootNote != kFootNoteNormal ? "</FootNote></Color></Font>" : "</Color></Font>";
         const std::string& text = link.m_Command[0].strText;
         int nRun = 0, nRuns = 1;
         std::string dropped;
@@ -167,10 +190,17 @@ private:
                 nWeight = nPiece;
             } else {
                 switch (c) {
-                    case '>': case '<': case '&': case '(': case ')': case '\\':
+                    case '>':
+                    case '<':
+                    case '&':
+                    case '(':
+                    case ')':
+                    case '\\':
                         piece[nPiece++] = '&';
                         break;
-                    case '"': piece[nPiece++] = '\\'; break;
+                    case '"':
+                        piece[nPiece++] = '\\';
+                        break;
                 }
                 if (c == '\r' || c == '\n') {
                     memcpy(piece, "&\r\n", 3);
@@ -211,10 +241,12 @@ private:
     void FontOpen(const CLink& link) {
         Begin("Font");
         Quoted(link.m_Font[0], "Font", 0);
-        for (int i = 1; i <= 4; ++i) Number(link.m_Font[i].nValue);
+        for (int i = 1; i <= 4; ++i)
+            Number(link.m_Font[i].nValue);
         End();
         Begin("Color");
-        for (int i = 0; i <= 2; ++i) Number(link.m_Color[i].nValue);
+        for (int i = 0; i <= 2; ++i)
+            Number(link.m_Color[i].nValue);
         End();
     }
 
@@ -323,7 +355,8 @@ void CWordAnalyzer::CodeGeneration(std::string& strOut, CMyList* pList, int nMod
     }
     MarkupWriter writer(strOut, pSink);
     int nIndex = 0;
-    for (pList->First(); pList->IsInList(); pList->Next()) writer.Element(*pList->GetCurr(), nIndex++);
+    for (pList->First(); pList->IsInList(); pList->Next())
+        writer.Element(*pList->GetCurr(), nIndex++);
 }
 
 void CWordAnalyzer::CodeGeneration(char* szOut, CMyList* pList, int nMode) const {
