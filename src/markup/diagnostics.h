@@ -9,11 +9,14 @@ enum class MarkupIssue {
     kUnknownTag,           // the tag at nOffset is unknown: reading stops, nLength bytes unread
     kMarkupTooLong,        // bytes from nOffset (20481) on are not read; nLength of them
     kEmbeddedNul,          // a NUL byte at nOffset ends the text; nLength bytes after it unread
+                           // (the reader takes a NUL-terminated text: callers holding the
+                           // bytes report this themselves)
     kTextRunTooLong,       // the text run at nOffset loses nLength bytes past its first 2001
     kTextParamTooLong,     // the text parameter at nOffset loses nLength bytes past 129
-    kNumberTooLong,        // the number at nOffset loses nLength characters past 19
-    kTooManyParams,        // the tag at nOffset gives more than 20 parameters; from the
-                           // 21st (at nValue) on, nLength bytes are ignored
+    kNumberTooLong,        // a number is longer than 19 characters: nLength of them, from
+                           // nOffset on, are ignored
+    kTooManyParams,        // a tag gives more than 20 parameters: from the 21st (at nOffset)
+                           // on, nLength bytes of the list are ignored
     kUnclosedTag,          // the tag open at nOffset has no tag close: read as text
     kMissingListClose,     // the parameter list at nOffset has no close: read to the tag close
     kUnmatchedClose,       // the closing tag at nOffset closes nothing and is ignored

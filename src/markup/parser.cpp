@@ -58,7 +58,7 @@ struct Reader : Scanner {
             list.SkipSpace(p);
             if (!list.More(p)) break;
             if (nCount == kMaxParams) {
-                Report(MarkupIssue::kTooManyParams, true, p, last - p + 1, p);
+                Report(MarkupIssue::kTooManyParams, true, p, last - p + 1);
                 break;
             }
             PARAMTER& param = params[nCount];
@@ -192,24 +192,42 @@ struct Reader : Scanner {
             }
             Report(MarkupIssue::kUnclosedTag, true, p, nEnd - p + 1);
         }
-        // A text run: the character at nScan belongs to it whatever it is.
-        int nPrev = -1;
-        if (More(nScan)) {
-            nPrev = nScan;
-            nScan += Len(nScan);
-        }
-        int nNext = nScan;
-        bool bTag = FindTagOpen(nNext, nPrev);
-        int nRunEnd = bTag ? nNext : nEnd + 1;  // one past the run
-        int nKeepEnd = nRunEnd;
-        if (nRunEnd - nStart > kMaxTextRunBytes) {
-            nKeepEnd = BoundaryAtOrBefore(*this, nStart, nStart + kMaxTextRunBytes);
-            Report(MarkupIssue::kTextRunTooLong, true, nStart, nRunEnd - nKeepEnd);
-        }
+        // A text run. It is read token by token, so an escape or "&" and the character it
+        // protects are taken together, and the run ends at the first tag open that starts a
+        // token: "&&<Font" is a literal "&" followed by a tag. The first token belongs to
+        // the run whatever it is (a tag open here had no tag close).
         msg.nType = CWordAnalyzer::kTextRun;
         msg.strWord.clear();
-        Filter(nStart, nKeepEnd - 1, msg.strWord);
-        p = bTag ? nNext : nEnd + 1;
+        const int nLimit = nStart + kMaxTextRunBytes;  // one past the bytes a run keeps
+        int nKept = -1;                                // one past the last token kept
+        Scanner quiet = *this;  // what is cut off is reported once, as a whole
+        quiet.pSink = nullptr;
+        int q = nScan;
+        bool bFirst = true;
+        for (;;) {
+            while (q <= nEnd && (t[q] == '\r' || t[q] == '\n'))
+                ++q;
+            if (!More(q) || (!bFirst && IsTagOpen(t, q, nEnd))) break;
+            bFirst = false;
+            int nToken = q;
+            if (nKept >= 0) {
+                quiet.NextToken(q);
+                continue;
+            }
+            std::string_view tok = NextToken(q);
+            if (q <= nLimit) {
+                msg.strWord.append(tok);
+            } else {
+                // Letters and digits are one byte each: keep those that fit.
+                if (IsAlnum(t[nToken])) msg.strWord.append(t + nToken, nLimit - nToken);
+                nKept = IsAlnum(t[nToken]) ? nLimit : nToken;
+            }
+        }
+        int nRunEnd = More(q) ? q : nEnd + 1;  // one past the run
+        if (nKept >= 0) {
+            Report(MarkupIssue::kTextRunTooLong, true, nStart, nRunEnd - nKept);
+        }
+        p = nRunEnd;
     }
 };
 
@@ -404,6 +422,9 @@ void CWordAnalyzer::Convert(const char* szMarkup, CMyList* pList, IMarkupSink* p
     while (p <= reader.nEnd) {
         int nUnit = p;
         reader.Unit(msg, p, true);
+        // Diagnostics name the tag itself, not the line breaks before it.
+        while (nUnit < p && (szMarkup[nUnit] == '\r' || szMarkup[nUnit] == '\n'))
+            ++nUnit;
         switch (msg.nType) {
             case kTextRun: {
                 CLink* pLink = new CLink;
@@ -442,14 +463,10 @@ void CWordAnalyzer::Convert(const char* szMarkup, CMyList* pList, IMarkupSink* p
                                   kCommandNames[msg.nID]);
                 }
                 break;
-            case kUnknownTag: {
-                int nTag = nUnit;
-                while (nTag <= reader.nEnd && (szMarkup[nTag] == '\r' || szMarkup[nTag] == '\n'))
-                    ++nTag;
-                reader.Report(MarkupIssue::kUnknownTag, true, nTag, nLength - nTag, 0,
-                              std::string_view(szMarkup + nTag, p - nTag));
+            case kUnknownTag:
+                reader.Report(MarkupIssue::kUnknownTag, true, nUnit, nLength - nUnit, 0,
+                              std::string_view(szMarkup + nUnit, p - nUnit));
                 return;
-            }
             default:
                 break;
         }
