@@ -19,15 +19,6 @@ const char* const CWordAnalyzer::m_szDelRQuotation[] = {"'",        "\"",       
 namespace tessel::markup {
 namespace {
 
-int MatchQuote(const char* const* table, const char* t, int p, int nEnd) {
-    for (int i = 0; table[i][0]; ++i) {
-        const char* q = table[i];
-        if (t[p] != q[0]) continue;
-        if (q[1] == '\0' || (p + 1 <= nEnd && t[p + 1] == q[1])) return i;
-    }
-    return -1;
-}
-
 // ASCII letters compare without regard to case; every other byte compares exactly, whatever
 // the process locale says.
 bool EqualNoCase(const char* a, const char* b) {
@@ -41,20 +32,17 @@ bool EqualNoCase(const char* a, const char* b) {
 
 int Lookup(const char* const* table, const char* szWord) {
     if (!szWord) return CWordAnalyzer::kNoKeyword;
+    // Keywords are letters only: a first letter that differs (ignoring case) rules an entry
+    // out before the whole word is compared.
+    char c0 = static_cast<char>(szWord[0] | 0x20);
     for (int i = 0; table[i][0]; ++i) {
-        if (EqualNoCase(table[i], szWord)) return i;
+        if ((table[i][0] | 0x20) == c0 && EqualNoCase(table[i], szWord)) return i;
     }
     return CWordAnalyzer::kNoKeyword;
 }
 
 }  // namespace
 
-int LeftQuote(const char* t, int p, int nEnd) {
-    return MatchQuote(CWordAnalyzer::m_szDelLQuotation, t, p, nEnd);
-}
-int RightQuote(const char* t, int p, int nEnd) {
-    return MatchQuote(CWordAnalyzer::m_szDelRQuotation, t, p, nEnd);
-}
 int QuoteLen(int q) {
     return q <= 1 ? 1 : 2;
 }

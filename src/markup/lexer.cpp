@@ -84,8 +84,18 @@ bool Scanner::EscapedBefore(int p, int nPrev) const {
 }
 
 template <class IsBracket>
-bool Scanner::Find(int& p, int nPrev, IsBracket isBracket, bool bAmpersandProtects) const {
+bool Scanner::Find(int& p, int nPrev, IsBracket isBracket, char cAscii,
+                   bool bAmpersandProtects) const {
     while (More(p)) {
+        // Plain ASCII bytes are by far the most common: step over them with one test each.
+        int s = p;
+        while (p < nEnd) {
+            unsigned char c = Byte(t, p);
+            if (c == cAscii || c >= 0x80 || c == '\0') break;
+            ++p;
+        }
+        if (p > s) nPrev = p - 1;
+        if (!More(p)) break;
         if (isBracket(t, p, nEnd) && !EscapedBefore(p, nPrev)) {
             bool bProtected = bAmpersandProtects && p > 0 &&
                               (nPrev >= 0 ? t[nPrev] == '&' && nPrev + 1 == p : t[p - 1] == '&');
@@ -98,17 +108,22 @@ bool Scanner::Find(int& p, int nPrev, IsBracket isBracket, bool bAmpersandProtec
     return false;
 }
 
+// The symbol tests are passed as lambdas so that they are inlined into the scan loop.
 bool Scanner::FindTagOpen(int& p, int nPrev) const {
-    return Find(p, nPrev, IsTagOpen, true);
+    return Find(
+        p, nPrev, [](const char* s, int i, int e) { return IsTagOpen(s, i, e); }, '<', true);
 }
 bool Scanner::FindTagClose(int& p, int nPrev) const {
-    return Find(p, nPrev, IsTagClose, false);
+    return Find(
+        p, nPrev, [](const char* s, int i, int e) { return IsTagClose(s, i, e); }, '>', false);
 }
 bool Scanner::FindListOpen(int& p, int nPrev) const {
-    return Find(p, nPrev, IsListOpen, false);
+    return Find(
+        p, nPrev, [](const char* s, int i, int e) { return IsListOpen(s, i, e); }, '(', false);
 }
 bool Scanner::FindListClose(int& p, int nPrev) const {
-    return Find(p, nPrev, IsListClose, false);
+    return Find(
+        p, nPrev, [](const char* s, int i, int e) { return IsListClose(s, i, e); }, ')', false);
 }
 
 }  // namespace tessel::markup

@@ -47,10 +47,21 @@ int BoundaryAtOrBefore(const Scanner& s, int nFrom, int nLimit) {
 }
 
 struct Reader : Scanner {
+    mutable const PARAMTER* m_pParams = nullptr;  // the array the last Params call filled
+    mutable int m_nParamsInUse = kMaxParams;      // how many of its positions it gave
+
     // Reads the parameters of [first, last] (the brackets excluded).
     void Params(PARAMTER* params, int& nCount, int first, int last) const {
-        for (int i = 0; i < kMaxParams; ++i)
-            params[i] = PARAMTER{};
+        // Positions past those the previous tag gave are still "not given": only those are
+        // reset again (a conversion reads all its tags into one array).
+        int nDirty = params == m_pParams ? m_nParamsInUse : kMaxParams;
+        m_pParams = params;
+        m_nParamsInUse = kMaxParams;
+        for (int i = 0; i < nDirty; ++i) {
+            params[i].nValue = 0;
+            params[i].nType = kParamNotGiven;
+            params[i].strText.clear();  // keeps its room for the next tag
+        }
         nCount = 0;
         Scanner list = Until(last);
         int p = first;
@@ -82,10 +93,14 @@ struct Reader : Scanner {
                 p += list.Len(p);
                 int s = p;
                 int nPrev = -1;
-                while (list.More(p) && !(RightQuote(t, p, last) == q &&
-                                         !(nPrev >= 0 && IsEscape(t, nPrev, last)))) {
+                const char* szMark = CWordAnalyzer::m_szDelRQuotation[q];
+                while (list.More(p)) {
+                    int n = list.Len(p);
+                    bool bMark =
+                        t[p] == szMark[0] && (n == 1 ? szMark[1] == '\0' : t[p + 1] == szMark[1]);
+                    if (bMark && !(nPrev >= 0 && IsEscape(t, nPrev, last))) break;
                     nPrev = p;
-                    p += list.Len(p);
+                    p += n;
                 }
                 param.nType = kParamText;
                 Keep(param.strText, s, p, list);
@@ -102,6 +117,7 @@ struct Reader : Scanner {
             }
             ++nCount;
         }
+        m_nParamsInUse = nCount;
     }
 
     // Stores the bytes [s, e) of a text parameter, cut to 129 bytes between characters.
@@ -130,23 +146,24 @@ struct Reader : Scanner {
         CWordAnalyzer wa;
         if (IsSlash(szWord, 0, 1)) {
             Copy(tag.NextToken(p), szWord);
-            if (int id = wa.GetCommandID(szWord); id != CWordAnalyzer::kNoKeyword) {
-                msg.nType = CWordAnalyzer::kCommandClose;
-                msg.nID = id;
-            } else if (int prop = wa.GetPropertyID(szWord); prop != CWordAnalyzer::kNoKeyword) {
+            if (int prop = wa.GetPropertyID(szWord); prop != CWordAnalyzer::kNoKeyword) {
                 msg.nType = CWordAnalyzer::kPropertyClose;
                 msg.nID = prop;
+            } else if (int id = wa.GetCommandID(szWord); id != CWordAnalyzer::kNoKeyword) {
+                msg.nType = CWordAnalyzer::kCommandClose;
+                msg.nID = id;
             } else {
                 msg.nType = CWordAnalyzer::kUnknownTag;
             }
             return;
         }
-        if (int id = wa.GetCommandID(szWord); id != CWordAnalyzer::kNoKeyword) {
-            msg.nType = CWordAnalyzer::kCommandTag;
-            msg.nID = id;
-        } else if (int prop = wa.GetPropertyID(szWord); prop != CWordAnalyzer::kNoKeyword) {
+        // Property tags are the most frequent: they are looked up first.
+        if (int prop = wa.GetPropertyID(szWord); prop != CWordAnalyzer::kNoKeyword) {
             msg.nType = CWordAnalyzer::kPropertyOpen;
             msg.nID = prop;
+        } else if (int id = wa.GetCommandID(szWord); id != CWordAnalyzer::kNoKeyword) {
+            msg.nType = CWordAnalyzer::kCommandTag;
+            msg.nID = id;
         } else {
             msg.nType = CWordAnalyzer::kUnknownTag;
             return;
@@ -171,6 +188,27 @@ struct Reader : Scanner {
     static void Copy(std::string_view tok, char* out) {
         if (!tok.empty()) memcpy(out, tok.data(), tok.size());
         out[tok.size()] = '\0';
+    }
+
+    // End of the stretch from q (before nStop) of characters that stand for themselves: no
+    // line break, tab, escape, "&" or tag open, and no character cut in half.
+    int PlainStretch(int q, int nStop) const {
+        int r = q;
+        while (r < nStop) {
+            unsigned char c = Byte(t, r);
+            if (c < 0x80) {
+                if (c == '\r' || c == '\n' || c == '\t' || c == '\\' || c == '&' || c == '<' ||
+                    c == '\0')
+                    break;
+                ++r;
+            } else {
+                if (r + 2 > nStop || t[r + 1] == '\0') break;
+                unsigned char c2 = Byte(t, r + 1);
+                if ((c == 0xA1 && c2 == 0xB4) || (c == 0xA3 && c2 == 0xDC)) break;  // 〈 ＼
+                r += 2;
+            }
+        }
+        return r;
     }
 
     // Reads the next text run or tag at p and moves p behind it. bBoundary: p is where the
@@ -209,6 +247,15 @@ struct Reader : Scanner {
                 ++q;
             if (!More(q) || (!bFirst && IsTagOpen(t, q, nEnd))) break;
             bFirst = false;
+            if (nKept < 0) {
+                // Characters that need no token rule are copied as one stretch.
+                int r = PlainStretch(q, std::min(nEnd + 1, nLimit));
+                if (r > q) {
+                    msg.strWord.append(t + q, r - q);
+                    q = r;
+                    continue;
+                }
+            }
             int nToken = q;
             if (nKept >= 0) {
                 quiet.NextToken(q);
@@ -218,9 +265,11 @@ struct Reader : Scanner {
             if (q <= nLimit) {
                 msg.strWord.append(tok);
             } else {
-                // Letters and digits are one byte each: keep those that fit.
-                if (IsAlnum(t[nToken])) msg.strWord.append(t + nToken, nLimit - nToken);
-                nKept = IsAlnum(t[nToken]) ? nLimit : nToken;
+                // Letters and digits are one byte each: keep those that fit. (Line breaks
+                // skipped before the token may already have passed the limit.)
+                bool bPart = IsAlnum(t[nToken]) && nToken < nLimit;
+                if (bPart) msg.strWord.append(t + nToken, nLimit - nToken);
+                nKept = bPart ? nLimit : nToken;
             }
         }
         int nRunEnd = More(q) ? q : nEnd + 1;  // one past the run
@@ -246,6 +295,11 @@ struct HotLinkEntry {
 // A number parameter, or the fallback when the tag does not give it.
 int ValueOr(const PARAMTER& p, int nFallback) {
     return p.nType == kParamNotGiven ? nFallback : p.nValue;
+}
+
+void SetNumber(LINKPARAM& slot, int nValue) {
+    slot.nType = kParamNumber;
+    slot.nValue = nValue;
 }
 
 void CopyParam(LINKPARAM& dst, const PARAMTER& src) {
@@ -312,15 +366,16 @@ struct Properties {
 
     void FillFont(CLink& link) const {
         const FontEntry& f = font.back();
-        link.m_Font[0] = {kParamText, 0, f.strFace};
-        link.m_Font[1] = {kParamNumber, f.nSize, {}};
-        link.m_Font[2] = {kParamNumber, f.nItalic, {}};
-        link.m_Font[3] = {kParamNumber, f.nBold, {}};
-        link.m_Font[4] = {kParamNumber, f.nUnderline, {}};
+        link.m_Font[0].nType = kParamText;
+        link.m_Font[0].strText = f.strFace;
+        SetNumber(link.m_Font[1], f.nSize);
+        SetNumber(link.m_Font[2], f.nItalic);
+        SetNumber(link.m_Font[3], f.nBold);
+        SetNumber(link.m_Font[4], f.nUnderline);
         const ColorEntry& c = color.back();
-        link.m_Color[0] = {kParamNumber, c.nRed, {}};
-        link.m_Color[1] = {kParamNumber, c.nGreen, {}};
-        link.m_Color[2] = {kParamNumber, c.nBlue, {}};
+        SetNumber(link.m_Color[0], c.nRed);
+        SetNumber(link.m_Color[1], c.nGreen);
+        SetNumber(link.m_Color[2], c.nBlue);
     }
     void FillHotLink(CLink& link) const {
         const HotLinkEntry& h = hotlink.back();
@@ -429,7 +484,7 @@ void CWordAnalyzer::Convert(const char* szMarkup, CMyList* pList, IMarkupSink* p
             case kTextRun: {
                 CLink* pLink = new CLink;
                 props.FillFont(*pLink);
-                pLink->m_FootNote[0] = {kParamNumber, props.footnote.back(), {}};
+                SetNumber(pLink->m_FootNote[0], props.footnote.back());
                 props.FillHotLink(*pLink);
                 pLink->m_Command[0].nType = kParamText;
                 pLink->m_Command[0].strText = msg.strWord;

@@ -53,7 +53,7 @@ struct Scanner {
 
   private:
     template <class IsBracket>
-    bool Find(int& p, int nPrev, IsBracket isBracket, bool bAmpersandProtects) const;
+    bool Find(int& p, int nPrev, IsBracket isBracket, char cAscii, bool bAmpersandProtects) const;
     bool EscapedBefore(int p, int nPrev) const;
 };
 

@@ -64,9 +64,36 @@ inline bool IsAlnum(char c) {
     return IsLetter(c) || IsDigit(c);
 }
 
-// Index (0..4) of the left / right quotation mark at p, -1 when none.
-int LeftQuote(const char* t, int p, int nEnd);
-int RightQuote(const char* t, int p, int nEnd);
+// Index (0..4) of the left / right quotation mark at p, -1 when none. The marks are, in
+// order: ' " ＂ ‘’ “” (the two-byte ones in GBK).
+inline int LeftQuote(const char* t, int p, int nEnd) {
+    switch (Byte(t, p)) {
+        case '\'':
+            return 0;
+        case '"':
+            return 1;
+        case 0xA3:
+            return Wide(t, p, nEnd, 0xA3, 0xA2) ? 2 : -1;
+        case 0xA1:
+            if (Wide(t, p, nEnd, 0xA1, 0xAE)) return 3;
+            return Wide(t, p, nEnd, 0xA1, 0xB0) ? 4 : -1;
+    }
+    return -1;
+}
+inline int RightQuote(const char* t, int p, int nEnd) {
+    switch (Byte(t, p)) {
+        case '\'':
+            return 0;
+        case '"':
+            return 1;
+        case 0xA3:
+            return Wide(t, p, nEnd, 0xA3, 0xA2) ? 2 : -1;
+        case 0xA1:
+            if (Wide(t, p, nEnd, 0xA1, 0xAF)) return 3;
+            return Wide(t, p, nEnd, 0xA1, 0xB1) ? 4 : -1;
+    }
+    return -1;
+}
 // Byte length of quotation mark q.
 int QuoteLen(int q);
 // Equality ignoring the case of ASCII letters.
