@@ -8,6 +8,13 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev clang-format pkg-config
   # tests and benchmarks
   googletest libgtest-dev libgmock-dev libbenchmark-dev
+  # the platform layer: Qt 6 (headless with the offscreen plugin), and fonts metric-compatible
+  # with Arial and Times New Roman, and fonts that cover GBK
+  qt6-base-dev libgl-dev fontconfig fonts-liberation fonts-noto-cjk
+  # pictures in formats the project does not read itself
+  libgraphicsmagick1-dev
+  # peers measured beside our own readers in bench/
+  libgif-dev
 )
 
 missing=()

@@ -24,6 +24,8 @@ struct Command {
 extern const Command kDumpCommand;
 extern const Command kMarkupCommand;
 extern const Command kCheckCommand;
+extern const Command kPictureCommand;
+extern const Command kFormulaCommand;
 
 // Prints "usage: tessel NAME SYNOPSIS" and a pointer to the command's help to stderr, after
 // the complaint when one is given. Returns kExitFail for the caller to return.

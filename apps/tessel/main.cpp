@@ -12,8 +12,8 @@
 namespace tessel::cli {
 namespace {
 
-constexpr std::array<const Command*, 3> kCommands = {&kDumpCommand, &kMarkupCommand,
-                                                     &kCheckCommand};
+constexpr std::array<const Command*, 5> kCommands = {&kDumpCommand, &kMarkupCommand, &kCheckCommand,
+                                                     &kPictureCommand, &kFormulaCommand};
 
 bool IsHelpOption(std::string_view arg) {
     return arg == "--help" || arg == "-h";

@@ -1,7 +1,7 @@
 #pragma once
 
-// Shared helpers of the markup tests: building elements, reading and writing markup, and a
-// sink that collects what the reader or the writer reports.
+// Shared helpers of the markup tests: building elements, reading and writing markup, telling
+// what an element's markup carries, and a sink that collects what is reported.
 
 #include <algorithm>
 #include <initializer_list>
@@ -21,7 +21,6 @@ inline const std::string kTagCloseFull = "\xa1\xb5";     // 〉
 inline const std::string kEscapeFull = "\xa3\xdc";       // ＼
 inline const std::string kListOpenFull = "\xa3\xa8";     // （
 inline const std::string kListCloseFull = "\xa3\xa9";    // ）
-inline const std::string kSeparatorFull = "\xa3\xac";    // ，
 inline const std::string kChinese = "\xd6\xd0\xce\xc4";  // 中文
 
 struct Fmt {
@@ -38,38 +37,28 @@ inline LINKPARAM T(std::string text) {
     return {kParamText, 0, std::move(text)};
 }
 
-inline void SetFormat(CLink* p, const Fmt& f) {
+// An element of the kind with its command slots given in order, in the format.
+inline CLink* NewObject(int kind, std::initializer_list<LINKPARAM> slots, const Fmt& f = {}) {
+    CLink* p = new CLink;
+    p->m_nKind = kind;
+    std::ranges::copy(slots, p->m_Command);
     p->m_Font[0] = T(f.face);
-    p->m_Font[1] = N(f.size);
-    p->m_Font[2] = N(f.italic);
-    p->m_Font[3] = N(f.bold);
-    p->m_Font[4] = N(f.underline);
-    p->m_Color[0] = N(f.red);
-    p->m_Color[1] = N(f.green);
-    p->m_Color[2] = N(f.blue);
+    const int values[] = {f.size, f.italic, f.bold, f.underline, f.red, f.green, f.blue};
+    for (int i = 0; i < 7; ++i)
+        (i < 4 ? p->m_Font[i + 1] : p->m_Color[i - 4]) = N(values[i]);
     p->m_FootNote[0] = N(f.footNote);
+    return p;
 }
 
 inline CLink* NewText(const std::string& text, const Fmt& f = {}) {
-    CLink* p = new CLink;
-    p->m_nKind = kKindText;
-    SetFormat(p, f);
-    p->m_Command[0] = T(text);
-    return p;
-}
-
-// An object element whose command slots are given in order.
-inline CLink* NewObject(int kind, std::initializer_list<LINKPARAM> slots) {
-    CLink* p = new CLink;
-    p->m_nKind = kind;
-    std::copy(slots.begin(), slots.end(), p->m_Command);
-    return p;
+    return NewObject(kKindText, {T(text)}, f);
 }
 
 // Sets the hot link: slot [0] is the code, the given slots are [1], [2], ...
-inline void SetHotLink(CLink* p, int code, std::initializer_list<LINKPARAM> params = {}) {
+inline CLink* SetHotLink(CLink* p, int code, std::initializer_list<LINKPARAM> params = {}) {
     p->m_HotLink[0] = N(code);
-    std::copy(params.begin(), params.end(), p->m_HotLink + 1);
+    std::ranges::copy(params, p->m_HotLink + 1);
+    return p;
 }
 
 inline std::vector<CLink*> Elements(CMyList& list) {
@@ -91,51 +80,26 @@ inline std::string Write(CMyList& list, IMarkupSink* pSink = nullptr) {
     return out;
 }
 
-// The texts of the elements read from the markup, with "#kind" for other kinds.
-inline std::vector<std::string> ReadTexts(const std::string& markup) {
-    CMyList list = Read(markup);
-    std::vector<std::string> out;
-    for (CLink* p : Elements(list))
-        out.push_back(p->m_nKind == kKindText ? p->m_Command[0].strText
-                                              : "#" + std::to_string(p->m_nKind));
-    return out;
-}
-
-// The slots each kind's tag carries, in order: n a number, t a text. Text and the score
-// fields carry the font and colour too, Text the footnote, Text and Image the hot link.
-struct KindShape {
-    const char* szName;
-    const char* szSlots;
-    bool bFont = false, bFootNote = false, bHotLink = false;
-};
+// What each kind's tag carries: its command slots in order (n a number, t a text), and F the
+// font and colour, O the footnote, H the hot link.
 // clang-format off
-inline const KindShape kKindShapes[] = {
-    {"Text", "t", true, true, true}, {"Image", "tnn", false, false, true}, {"Formula", "tnnn"},
-    {"Edit", "nntnnn"}, {"Check", "n"}, {"Choice", "nn"}, {"PageTotalScore", "t", true},
-    {"PageScore", "t", true}, {"TotalScore", "t", true}, {"Date", ""}, {"Time", ""},
-    {"ReverseTime", ""}, {"CountTime", ""}, {"MultiColumn", ""}, {"StartColumn", ""},
-    {"EndColumn", ""}};
+inline const std::string kKindShapes[][3] = {
+    {"Text", "t", "FOH"}, {"Image", "tnn", "H"}, {"Formula", "tnnn"}, {"Edit", "nntnnn"},
+    {"Check", "n"}, {"Choice", "nn"}, {"PageTotalScore", "t", "F"}, {"PageScore", "t", "F"},
+    {"TotalScore", "t", "F"}, {"Date"}, {"Time"}, {"ReverseTime"}, {"CountTime"}, {"MultiColumn"},
+    {"StartColumn"}, {"EndColumn"}};
+// The hot-link parameters each code's tag carries; m is a media entry (a text or a number).
+inline const std::map<int, std::string> kHotLinkShapes = {
+    {0, "t"}, {1, "nnnnt"}, {2, "nnt"}, {3, "nt"}, {4, "t"}, {5, "t"}, {10, "mnn"}, {11, "mnn"},
+    {12, "mnn"}, {13, "mnn"}, {20, ""}, {21, "nnnnt"}, {22, "nnnnt"}, {23, "tttnn"}, {30, "t"},
+    {31, ""}};
 // clang-format on
-
-// The hot-link parameters each code's tag carries: n a number, t a text, m a media entry
-// (a text or a number).
-inline std::string HotLinkShape(int code) {
-    // clang-format off
-    static const std::map<int, std::string> shapes = {
-        {0, "t"}, {1, "nnnnt"}, {2, "nnt"}, {3, "nt"}, {4, "t"}, {5, "t"}, {10, "mnn"},
-        {11, "mnn"}, {12, "mnn"}, {13, "mnn"}, {21, "nnnnt"}, {22, "nnnnt"}, {23, "tttnn"},
-        {30, "t"}};
-    // clang-format on
-    auto it = shapes.find(code);
-    return it == shapes.end() ? "" : it->second;
-}
 
 inline std::string Slots(const LINKPARAM* slots, const std::string& shape) {
     std::string s;
     for (size_t i = 0; i < shape.size(); ++i) {
-        const LINKPARAM& p = slots[i];
-        bool text = shape[i] == 't' || (shape[i] == 'm' && p.nType != kParamNumber);
-        s += text ? " '" + p.strText + "'" : " " + std::to_string(p.nValue);
+        bool text = shape[i] == 't' || (shape[i] == 'm' && slots[i].nType != kParamNumber);
+        s += text ? " '" + slots[i].strText + "'" : " " + std::to_string(slots[i].nValue);
     }
     return s;
 }
@@ -144,35 +108,46 @@ inline std::string Slots(const LINKPARAM* slots, const std::string& shape) {
 // "Text 'abc' font 'Arial' 9 0 1 0 color 4 5 6 foot 2 link 100".
 inline std::string Describe(const CLink* p) {
     if (p->m_nKind < 0 || p->m_nKind > kKindEndColumn) return "Kind " + std::to_string(p->m_nKind);
-    const KindShape& shape = kKindShapes[p->m_nKind];
-    std::string s = shape.szName + Slots(p->m_Command, shape.szSlots);
-    if (p->m_nKind == kKindMultiColumn) {
-        int n = p->m_Command[0].nValue;
-        s += Slots(p->m_Command, std::string(n <= 0 ? 2 : std::min(n, 18) + 2, 'n'));
-    }
-    if (shape.bFont) s += " font" + Slots(p->m_Font, "tnnnn") + " color" + Slots(p->m_Color, "nnn");
-    if (shape.bFootNote) s += " foot" + Slots(p->m_FootNote, "n");
-    if (shape.bHotLink) {
+    const auto& [name, slots, extras] = kKindShapes[p->m_nKind];
+    const int nColumns = std::clamp(p->m_Command[0].nValue, 0, 18);  // then the gap and widths
+    std::string s =
+        name + Slots(p->m_Command,
+                     p->m_nKind == kKindMultiColumn ? std::string(nColumns + 2, 'n') : slots);
+    if (extras.find('F') != std::string::npos)
+        s += " font" + Slots(p->m_Font, "tnnnn") + " color" + Slots(p->m_Color, "nnn");
+    if (extras.find('O') != std::string::npos) s += " foot" + Slots(p->m_FootNote, "n");
+    if (extras.find('H') != std::string::npos) {
         int code = p->m_HotLink[0].nValue;
-        s += " link " + std::to_string(code) + Slots(p->m_HotLink + 1, HotLinkShape(code));
+        auto it = kHotLinkShapes.find(code);
+        s += " link " + std::to_string(code) +
+             Slots(p->m_HotLink + 1, it == kHotLinkShapes.end() ? "" : it->second);
     }
     return s;
 }
 
-inline std::vector<std::string> DescribeAll(CMyList& list) {
+// The description of every element; a Text element's is just its text when bTextsOnly.
+inline std::vector<std::string> DescribeAll(CMyList& list, bool bTextsOnly = false) {
     std::vector<std::string> out;
-    for (CLink* p : Elements(list))
-        out.push_back(Describe(p));
+    for (CLink* p : Elements(list)) {
+        bool bText = bTextsOnly && p->m_nKind == kKindText;
+        out.push_back(bText ? p->m_Command[0].strText : Describe(p));
+    }
     return out;
+}
+
+inline std::vector<std::string> ReadBack(const std::string& markup, bool bTextsOnly = false,
+                                         IMarkupSink* pSink = nullptr) {
+    CMyList list = Read(markup, pSink);
+    return DescribeAll(list, bTextsOnly);
 }
 
 struct CollectingSink : IMarkupSink {
     std::vector<MarkupDiagnostic> items;
     void Report(const MarkupDiagnostic& diag) override { items.push_back(diag); }
-    const MarkupDiagnostic* Find(MarkupIssue issue) const {
-        for (const MarkupDiagnostic& d : items)
-            if (d.nIssue == issue) return &d;
-        return nullptr;
+    // The first report of the issue; one with offset, element and value -2 when none.
+    MarkupDiagnostic Find(MarkupIssue issue) const {
+        auto it = std::ranges::find(items, issue, &MarkupDiagnostic::nIssue);
+        return it != items.end() ? *it : MarkupDiagnostic{issue, true, -2, -2, -2, -2, "none", ""};
     }
 };
 

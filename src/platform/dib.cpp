@@ -1,0 +1,144 @@
+// Device-independent bitmaps: a header, a colour table and rows of pixels, turned into a
+// 32-bit image for drawing.
+
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+#include "platform/gdi_qt.h"
+
+namespace tessel::platform {
+namespace {
+
+constexpr int kMaxDibSide = 0xFFFF;
+constexpr std::int64_t kMaxDibPixels = std::int64_t{1} << 28;
+constexpr std::uint32_t kMaxHeaderSize = 124;  // the largest header Windows defines
+
+std::uint32_t ReadU32(const unsigned char* p) {
+    std::uint32_t n;
+    std::memcpy(&n, p, sizeof n);
+    return n;
+}
+
+// One channel of a 16- or 32-bit pixel under a bit mask, scaled to 0..255.
+struct Channel {
+    std::uint32_t nMask = 0;
+    int nShift = 0;
+    std::uint32_t nMax = 0;
+
+    explicit Channel(std::uint32_t mask) : nMask(mask) {
+        if (mask == 0) return;
+        nShift = std::countr_zero(mask);
+        nMax = mask >> nShift;
+    }
+    int Value(std::uint32_t pixel) const {
+        if (nMax == 0) return 0;
+        return static_cast<int>(std::uint64_t{(pixel & nMask) >> nShift} * 255 / nMax);
+    }
+};
+
+}  // namespace
+
+QImage DecodeDib(const BITMAPINFO* pInfo, const void* pBits, unsigned nUsage,
+                 const CPalette* pPalette) {
+    if (pInfo == nullptr || pBits == nullptr) return {};
+    const BITMAPINFOHEADER& header = pInfo->bmiHeader;
+    if (header.biSize < sizeof(BITMAPINFOHEADER) || header.biSize > kMaxHeaderSize) return {};
+    const int nWidth = header.biWidth;
+    const std::int64_t nSignedHeight = header.biHeight;
+    const int nHeight = static_cast<int>(nSignedHeight < 0 ? -nSignedHeight : nSignedHeight);
+    if (nWidth <= 0 || nHeight <= 0 || nWidth > kMaxDibSide || nHeight > kMaxDibSide ||
+        static_cast<std::int64_t>(nWidth) * nHeight > kMaxDibPixels) {
+        return {};
+    }
+    const int nBitCount = header.biBitCount;
+    const bool bIndexed = nBitCount == 1 || nBitCount == 4 || nBitCount == 8;
+    if (!bIndexed && nBitCount != 16 && nBitCount != 24 && nBitCount != 32) return {};
+    const bool bBitFields = header.biCompression == BI_BITFIELDS;
+    if (header.biCompression != BI_RGB && !(bBitFields && (nBitCount == 16 || nBitCount == 32)))
+        return {};
+    if (nUsage != DIB_RGB_COLORS && nUsage != DIB_PAL_COLORS) return {};
+
+    const auto* pHeaderBytes = reinterpret_cast<const unsigned char*>(pInfo);
+    const unsigned char* pTable = pHeaderBytes + header.biSize;
+
+    // The colour table of an indexed bitmap: biClrUsed entries when that is set, else one
+    // per possible index. Indices past the table are black.
+    QRgb colours[256] = {};
+    int nColours = 0;
+    if (bIndexed) {
+        const std::uint32_t nPossible = 1u << nBitCount;
+        nColours = static_cast<int>(
+            header.biClrUsed != 0 && header.biClrUsed < nPossible ? header.biClrUsed : nPossible);
+        for (int i = 0; i < nColours; ++i) {
+            if (nUsage == DIB_PAL_COLORS) {
+                std::uint16_t nIndex;
+                std::memcpy(&nIndex, pTable + 2 * i, sizeof nIndex);
+                PALETTEENTRY entry;
+                if (pPalette != nullptr && pPalette->GetPaletteEntries(nIndex, 1, &entry) == 1)
+                    colours[i] = qRgb(entry.peRed, entry.peGreen, entry.peBlue);
+                else
+                    colours[i] = qRgb(0, 0, 0);
+            } else {
+                const unsigned char* pQuad = pTable + 4 * i;  // blue, green, red, reserved
+                colours[i] = qRgb(pQuad[2], pQuad[1], pQuad[0]);
+            }
+        }
+    }
+
+    // Masks of 16- and 32-bit pixels: 5-5-5 and 8-8-8 unless bit fields say otherwise. They
+    // follow a 40-byte header and are part of any larger one.
+    std::uint32_t masks[3] = {0x7C00, 0x03E0, 0x001F};
+    if (nBitCount == 32) {
+        masks[0] = 0xFF0000;
+        masks[1] = 0x00FF00;
+        masks[2] = 0x0000FF;
+    }
+    if (bBitFields) {
+        const unsigned char* pMasks =
+            header.biSize >= 52 ? pHeaderBytes + sizeof(BITMAPINFOHEADER) : pTable;
+        for (int i = 0; i < 3; ++i)
+            masks[i] = ReadU32(pMasks + 4 * i);
+    }
+    const Channel red(masks[0]), green(masks[1]), blue(masks[2]);
+
+    QImage image(nWidth, nHeight, QImage::Format_RGB32);
+    if (image.isNull()) return {};
+    const int nStride = DibStride(nWidth, nBitCount);
+    const auto* pAllBits = static_cast<const unsigned char*>(pBits);
+    const bool bBottomUp = nSignedHeight > 0;
+    for (int y = 0; y < nHeight; ++y) {
+        const unsigned char* pRow =
+            pAllBits + static_cast<std::int64_t>(bBottomUp ? nHeight - 1 - y : y) * nStride;
+        auto* pOut = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < nWidth; ++x) {
+            switch (nBitCount) {
+                case 1:
+                case 4:
+                case 8: {
+                    const int nBitPos = x * nBitCount;
+                    const int nShift = 8 - nBitCount - nBitPos % 8;
+                    const int nIndex = (pRow[nBitPos / 8] >> nShift) & ((1 << nBitCount) - 1);
+                    pOut[x] = nIndex < nColours ? colours[nIndex] : qRgb(0, 0, 0);
+                    break;
+                }
+                case 16: {
+                    const std::uint32_t pixel = pRow[2 * x] | (pRow[2 * x + 1] << 8);
+                    pOut[x] = qRgb(red.Value(pixel), green.Value(pixel), blue.Value(pixel));
+                    break;
+                }
+                case 24:
+                    pOut[x] = qRgb(pRow[3 * x + 2], pRow[3 * x + 1], pRow[3 * x]);
+                    break;
+                default: {
+                    const std::uint32_t pixel = ReadU32(pRow + 4 * x);
+                    pOut[x] = qRgb(red.Value(pixel), green.Value(pixel), blue.Value(pixel));
+                    break;
+                }
+            }
+        }
+    }
+    return image;
+}
+
+}  // namespace tessel::platform

@@ -1,0 +1,184 @@
+#pragma once
+
+// The Qt side of the drawing objects of gdi.h. Only the platform's own .cpp files include this
+// header; nothing above the platform layer sees a Qt type.
+
+#include <QColor>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPoint>
+#include <QRect>
+#include <QRegion>
+#include <QString>
+#include <QTransform>
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/gdi.h"
+
+namespace tessel::platform {
+
+// 0xAARRGGBB pixels of a 32-bit image from and to the red-low COLORREF layout.
+constexpr QRgb ToRgb(COLORREF cr) {
+    return 0xFF000000u | (static_cast<QRgb>(GetRValue(cr)) << 16) |
+           (static_cast<QRgb>(GetGValue(cr)) << 8) | static_cast<QRgb>(GetBValue(cr));
+}
+constexpr COLORREF ToColorRef(QRgb rgb) {
+    return RGB(static_cast<int>((rgb >> 16) & 0xFF), static_cast<int>((rgb >> 8) & 0xFF),
+               static_cast<int>(rgb & 0xFF));
+}
+inline QColor ToQColor(COLORREF cr) {
+    return QColor::fromRgb(ToRgb(cr));
+}
+
+// GBK bytes as a Qt string.
+QString GbkToQString(const char* pText, int nLength);
+
+// A 32-bit image that contexts draw into: a bitmap's pixels, or (later) a window's backing
+// image. Shared by the bitmap object and every context that has it selected or saved, so a
+// context never outlives the pixels it points at. Whoever touches the pixels directly calls
+// Pixels() first, which ends the painter that the drawing calls begin lazily.
+struct Surface {
+    QImage image;
+    CBitmap* pOwner = nullptr;  // null once the bitmap object lets go of it, or for windows
+    std::unique_ptr<QPainter> pPainter;
+
+    ~Surface() { EndPainting(); }
+    QPainter* Painter();
+    void EndPainting();
+    QImage& Pixels() {
+        EndPainting();
+        return image;
+    }
+};
+
+// A font as the contexts use it: the Qt font, its measures in whole pixels, and the advances
+// of characters. Characters are placed one by one at whole-pixel advances, so the width of a
+// string is the sum of the widths of its characters, as the editor (which sums word widths)
+// expects and as TextOut draws.
+struct FontFace {
+    bool bChineseFace = false;  // stands in for a Chinese Windows face (see MakeQFont)
+    QFont font;
+    QFont glyphFont;  // font without underline and strike-out: TextOut draws those lines whole
+    QFontMetricsF metrics;
+    int nAscent = 0;
+    int nDescent = 0;
+    int nInternalLeading = 0;
+    int nExternalLeading = 0;
+    int nEscapement = 0;  // tenths of a degree, counter-clockwise
+    int nUnderlineY = 0;  // from the top of the cell
+    int nStrikeOutY = 0;
+    int nLineWidth = 1;
+
+    explicit FontFace(const LOGFONT& lf);
+    int Height() const { return nAscent + nDescent; }
+    // The advance of one character (a code point).
+    int Advance(char32_t ch) const;
+    int Width(const QString& text) const;
+
+  private:
+    mutable std::array<int, 128> m_asciiAdvances;  // -1 until measured
+    mutable std::unordered_map<char32_t, int> m_otherAdvances;
+};
+
+// The face for a LOGFONT. The editor makes a font for every piece of text it measures, so
+// recently used faces (and the advances they have measured) are kept, until the application
+// object goes away.
+std::shared_ptr<const FontFace> FaceFor(const LOGFONT& lf);
+
+// The Qt font for a LOGFONT: face-name substitutions, size, weight and style (fonts.cpp).
+// *pbChineseFace, when given, tells whether the font stands in for a Chinese Windows face;
+// such a face is one em tall, so FontFace takes its vertical measures from the em rather
+// than from the substitute.
+QFont MakeQFont(const LOGFONT& lf, bool* pbChineseFace = nullptr);
+
+struct PenValue {
+    int nStyle = PS_SOLID;
+    int nWidth = 1;
+    COLORREF cr = 0;
+};
+struct BrushValue {
+    bool bNull = false;
+    COLORREF cr = RGB(255, 255, 255);
+};
+
+// Everything SaveDC keeps and RestoreDC brings back.
+struct DCState {
+    CFont* pFont = nullptr;  // null: the default font
+    std::shared_ptr<const FontFace> pFace;
+    CPen* pPen = nullptr;  // null: a black pen one pixel wide
+    PenValue pen;
+    CBrush* pBrush = nullptr;  // null: a white brush
+    BrushValue brush;
+    CPalette* pPalette = nullptr;
+    std::shared_ptr<Surface> pSurface;  // the selected bitmap's, or the window's
+
+    COLORREF crText = RGB(0, 0, 0);
+    COLORREF crBk = RGB(255, 255, 255);
+    int nBkMode = OPAQUE;
+    int nPolyFillMode = ALTERNATE;
+    CPoint ptCurrent;  // logical, for MoveTo and LineTo
+
+    QPoint ptViewportOrg;
+    double dScaleX = 1.0, dScaleY = 1.0, dOffsetX = 0.0, dOffsetY = 0.0;
+    std::optional<QRegion> clip;  // device coordinates; none: the whole surface
+};
+
+// Decodes a device-independent bitmap into a top-down 32-bit image. The header is validated
+// and nothing outside what it describes is read: the colour table (after biSize bytes) and
+// DibStride(width, bits) * |height| bytes of pixels. pPalette resolves DIB_PAL_COLORS
+// indices. A null image when the header describes nothing this layer draws.
+QImage DecodeDib(const BITMAPINFO* pInfo, const void* pBits, unsigned nUsage,
+                 const CPalette* pPalette);
+
+}  // namespace tessel::platform
+
+// The objects gdi.h declares, outside the namespace as there.
+
+struct BitmapData {
+    std::shared_ptr<tessel::platform::Surface> pSurface;
+};
+
+struct FontData {
+    std::shared_ptr<const tessel::platform::FontFace> pFace;
+};
+
+struct DCData {
+    bool bCreated = false;
+    bool bMemory = false;  // memory contexts select bitmaps; window contexts have their surface
+    tessel::platform::DCState state;
+    std::vector<tessel::platform::DCState> saved;
+
+    std::shared_ptr<const tessel::platform::FontFace> pDefaultFace;  // made on first use
+
+    bool bPathOpen = false;   // between BeginPath and EndPath
+    bool bPathReady = false;  // ended and not yet filled or stroked
+    QPainterPath path;        // device coordinates
+
+    // Logical to device coordinates; whole-pixel results are rounded as GDI rounds them.
+    QPointF ToDeviceF(double x, double y) const {
+        return {x * state.dScaleX + state.dOffsetX + state.ptViewportOrg.x(),
+                y * state.dScaleY + state.dOffsetY + state.ptViewportOrg.y()};
+    }
+    // Device pixels are kept within +-2^29, far outside any surface, so that nothing built
+    // from coordinates that come from files can overflow.
+    QPoint ToDevice(double x, double y) const;
+    // A logical rectangle's corners in device space, normalised.
+    QRect ToDeviceRect(int x1, int y1, int x2, int y2) const;
+
+    const tessel::platform::FontFace& Face();
+    QImage* Image() { return state.pSurface ? &state.pSurface->Pixels() : nullptr; }
+    // The surface's painter, reset to device coordinates, no smoothing and the clipping
+    // region; null without a surface.
+    QPainter* BeginDraw();
+    // The clipping region clipped to the surface, in device coordinates.
+    QRegion VisibleRegion() const;
+    QPen MakePen() const;
+};
