@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include <magick/api.h>
+
 #include "imaging/picture.h"
 #include "platform/application.h"
 
@@ -60,6 +62,35 @@ Bytes HalfIcon() {
     for (int row = 0; row < 32; ++row)
         f.insert(f.end(), {0x00, 0x00, 0xFF, 0xFF});
     return f;
+}
+
+// A 6 x 4 picture of one colour in the given format, written by the imaging library.
+Bytes LibraryPicture(const char* szMagick, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+    static const bool bReady = (InitializeMagick(nullptr), true);
+    (void)bReady;
+    std::vector<std::uint8_t> rgb;
+    for (int i = 0; i < 6 * 4; ++i)
+        rgb.insert(rgb.end(), {r, g, b});
+    ExceptionInfo exception;
+    GetExceptionInfo(&exception);
+    Image* pImage = ConstituteImage(6, 4, "RGB", CharPixel, rgb.data(), &exception);
+    Bytes out;
+    if (pImage) {
+        ImageInfo* pInfo = CloneImageInfo(nullptr);
+        std::snprintf(pImage->magick, sizeof pImage->magick, "%s", szMagick);
+        std::snprintf(pInfo->magick, sizeof pInfo->magick, "%s", szMagick);
+        pInfo->quality = 100;
+        size_t nLength = 0;
+        if (void* pBlob = ImageToBlob(pInfo, pImage, &nLength, &exception)) {
+            out.assign(static_cast<std::uint8_t*>(pBlob),
+                       static_cast<std::uint8_t*>(pBlob) + nLength);
+            MagickFree(pBlob);
+        }
+        DestroyImageInfo(pInfo);
+        DestroyImage(pImage);
+    }
+    DestroyExceptionInfo(&exception);
+    return out;
 }
 
 class PictureTest : public ::testing::Test {
@@ -143,6 +174,32 @@ TEST_F(PictureTest, AnIconsMaskLeavesTheBackgroundShowing) {
     DrawOnWhite(pic, bmp);
     EXPECT_EQ(bmp.GetPixel(2 + 4, 2 + 10), RGB(255, 0, 0));       // opaque half
     EXPECT_EQ(bmp.GetPixel(2 + 24, 2 + 10), RGB(255, 255, 255));  // transparent half
+}
+
+TEST_F(PictureTest, EveryListedFormatLoadsAndDraws) {
+    struct Case {
+        const char* szMagick;
+        const char* szName;
+        int nTolerance;  // lossy formats may shift a colour a little
+    };
+    for (Case c : {Case{"JPEG", "a.jpg", 12}, Case{"JPEG", "b.JPEG", 12}, Case{"PNG", "c.png", 0},
+                   Case{"PCX", "d.pcx", 0}, Case{"TIFF", "e.tif", 0}, Case{"TIFF", "f.tiff", 0},
+                   Case{"TGA", "g.tga", 0}, Case{"WEBP", "i.webp", 12}}) {
+        SCOPED_TRACE(c.szName);
+        Bytes bytes = LibraryPicture(c.szMagick, 200, 40, 90);
+        ASSERT_FALSE(bytes.empty());
+        CPicture pic;
+        ASSERT_TRUE(pic.Load(Write(c.szName, bytes).c_str()));
+        EXPECT_EQ(pic.GetWidth(), 6);
+        EXPECT_EQ(pic.GetHeight(), 4);
+        CBitmap bmp;
+        DrawOnWhite(pic, bmp);
+        COLORREF cr = bmp.GetPixel(4, 4);
+        EXPECT_NEAR(GetRValue(cr), 200, c.nTolerance);
+        EXPECT_NEAR(GetGValue(cr), 40, c.nTolerance);
+        EXPECT_NEAR(GetBValue(cr), 90, c.nTolerance);
+        EXPECT_EQ(bmp.GetPixel(9, 4), RGB(255, 255, 255));
+    }
 }
 
 TEST_F(PictureTest, OtherFormatsGoThroughTheImagingLibrary) {
