@@ -36,8 +36,12 @@ std::uint32_t U16(std::span<const std::uint8_t> data, std::size_t i) {
 void CheckPicture(const Picture& picture, std::span<const std::uint8_t> data) {
     const std::int32_t nWidth = static_cast<std::int32_t>(U16(data, 10)) - U16(data, 6);
     const std::int32_t nHeight = static_cast<std::int32_t>(U16(data, 12)) - U16(data, 8);
-    if (picture.header.Width() != nWidth || picture.header.Height() != nHeight)
-        Fail("the picture is not the size of its box");
+    // The box's extents are the frame (hundredths of a millimetre); the size in pixels follows.
+    const auto& frame = picture.header.rclFrame;
+    if (frame.right - frame.left != nWidth || frame.bottom - frame.top != nHeight)
+        Fail("the picture's frame is not its box");
+    if (picture.header.Width() < 1 || picture.header.Height() < 1)
+        Fail("the picture has no size");
     const std::uint32_t nObjects = U16(data, 32);
     for (const Record& r : picture.records) {
         std::uint32_t nIndex = 0;
