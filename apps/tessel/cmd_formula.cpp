@@ -36,22 +36,8 @@ int RunFormula(const Command& command, std::span<const std::string_view> args) {
         std::fprintf(stderr, "tessel: formula \"%s\" is empty: nothing to draw\n", strPath.c_str());
         return kExitLoss;
     }
-    CDC mem;
-    CBitmap bitmap;
-    if (!mem.CreateCompatibleDC(nullptr) || !bitmap.CreateBitmap(w, h)) {
-        std::fprintf(stderr, "tessel: no memory for a %d x %d drawing\n", w, h);
-        return kExitFail;
-    }
-    CBitmap* pOld = mem.SelectObject(&bitmap);
-    mem.PatBlt(0, 0, w, h, WHITENESS);
-    formula.Draw(&mem, CRect(0, 0, w, h), 1.0);
-    mem.SelectObject(pOld);
-    const std::string strOut(strOutput);
-    if (!bitmap.SavePng(strOut)) {
-        std::fprintf(stderr, "tessel: cannot write \"%s\"\n", strOut.c_str());
-        return kExitFail;
-    }
-    return kExitOk;
+    return DrawToPng(
+        w, h, [&](CDC* pDC) { formula.Draw(pDC, CRect(0, 0, w, h), 1.0); }, strOutput);
 }
 
 }  // namespace

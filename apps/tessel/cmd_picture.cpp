@@ -33,22 +33,8 @@ int RunPicture(const Command& command, std::span<const std::string_view> args) {
                      strPath.c_str(), w, h);
         return kExitLoss;
     }
-    CDC mem;
-    CBitmap bitmap;
-    if (!mem.CreateCompatibleDC(nullptr) || !bitmap.CreateBitmap(w, h)) {
-        std::fprintf(stderr, "tessel: no memory for a %d x %d drawing\n", w, h);
-        return kExitFail;
-    }
-    CBitmap* pOld = mem.SelectObject(&bitmap);
-    mem.PatBlt(0, 0, w, h, WHITENESS);
-    picture.Draw(&mem, 0, 0, nullptr, nullptr, 1);
-    mem.SelectObject(pOld);
-    const std::string strOut(strOutput);
-    if (!bitmap.SavePng(strOut)) {
-        std::fprintf(stderr, "tessel: cannot write \"%s\"\n", strOut.c_str());
-        return kExitFail;
-    }
-    return kExitOk;
+    return DrawToPng(
+        w, h, [&](CDC* pDC) { picture.Draw(pDC, 0, 0, nullptr, nullptr, 1); }, strOutput);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "picture_args.h"
 
+#include <cstdio>
 #include <string>
 
 namespace tessel::cli {
@@ -38,6 +39,26 @@ bool ParseDrawArguments(const Command& command, std::span<const std::string_view
         return false;
     }
     return true;
+}
+
+int DrawToPng(int nWidth, int nHeight, const std::function<void(CDC*)>& draw,
+              std::string_view strPath) {
+    CDC mem;
+    CBitmap bitmap;
+    if (!mem.CreateCompatibleDC(nullptr) || !bitmap.CreateBitmap(nWidth, nHeight)) {
+        std::fprintf(stderr, "tessel: no memory for a %d x %d drawing\n", nWidth, nHeight);
+        return kExitFail;
+    }
+    CBitmap* pOld = mem.SelectObject(&bitmap);
+    mem.PatBlt(0, 0, nWidth, nHeight, WHITENESS);
+    draw(&mem);
+    mem.SelectObject(pOld);
+    const std::string strOut(strPath);
+    if (!bitmap.SavePng(strOut)) {
+        std::fprintf(stderr, "tessel: cannot write \"%s\"\n", strOut.c_str());
+        return kExitFail;
+    }
+    return kExitOk;
 }
 
 }  // namespace tessel::cli

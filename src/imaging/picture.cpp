@@ -288,59 +288,43 @@ void CPicture::Draw(CDC* pDC, int x, int y, CPalette* pPalette, const CRect* pSr
     }
 }
 
+// Width, height and colour count of what the reader for the picture's kind holds.
+CSize CPicture::Extent(int* pColors) const {
+    using tessel::imaging::IconImage;
+    int w = 0, h = 0, n = 0;
+    if (!m_bLoaded) {
+    } else if ((m_nKind == kIco || m_nKind == kCur) && m_icon) {
+        w = h = IconImage::kSize;
+        n = m_icon->nColours;
+    } else if ((m_nKind == kWmf || m_nKind == kEmf) && m_meta) {
+        w = m_meta->Width();
+        h = m_meta->Height();
+        n = m_meta->NumColors();
+    } else if ((m_nKind == kBmp || m_nKind == kDib) && m_dib) {
+        w = m_dib->Width();
+        h = m_dib->Height();
+        n = m_dib->ColourCount();
+    } else if (m_nKind == kGif && m_gif) {
+        w = m_gif->nWidth;
+        h = m_gif->nHeight;
+        n = m_gif->ColourCount();
+    } else if (m_external) {
+        w = m_external->nWidth;
+        h = m_external->nHeight;
+        n = m_external->nColors;
+    }
+    if (pColors) *pColors = n;
+    return {w, h};
+}
+
 int CPicture::GetWidth() const {
-    if (!m_bLoaded) return 0;
-    switch (m_nKind) {
-        case kIco:
-        case kCur:
-            return tessel::imaging::IconImage::kSize;
-        case kWmf:
-        case kEmf:
-            return m_meta ? m_meta->Width() : 0;
-        case kBmp:
-        case kDib:
-            return m_dib ? m_dib->Width() : 0;
-        case kGif:
-            return m_gif ? m_gif->nWidth : 0;
-        default:
-            return m_external ? m_external->nWidth : 0;
-    }
+    return Extent(nullptr).cx;
 }
-
 int CPicture::GetHeight() const {
-    if (!m_bLoaded) return 0;
-    switch (m_nKind) {
-        case kIco:
-        case kCur:
-            return tessel::imaging::IconImage::kSize;
-        case kWmf:
-        case kEmf:
-            return m_meta ? m_meta->Height() : 0;
-        case kBmp:
-        case kDib:
-            return m_dib ? m_dib->Height() : 0;
-        case kGif:
-            return m_gif ? m_gif->nHeight : 0;
-        default:
-            return m_external ? m_external->nHeight : 0;
-    }
+    return Extent(nullptr).cy;
 }
-
 int CPicture::GetNumColors() const {
-    if (!m_bLoaded) return 0;
-    switch (m_nKind) {
-        case kIco:
-        case kCur:
-            return m_icon ? m_icon->nColours : 0;
-        case kWmf:
-        case kEmf:
-            return m_meta ? m_meta->NumColors() : 0;
-        case kBmp:
-        case kDib:
-            return m_dib ? m_dib->ColourCount() : 0;
-        case kGif:
-            return m_gif ? m_gif->ColourCount() : 0;
-        default:
-            return m_external ? m_external->nColors : 0;
-    }
+    int n = 0;
+    Extent(&n);
+    return n;
 }

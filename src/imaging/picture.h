@@ -73,6 +73,7 @@ class CPicture : public CDIB {
   private:
     struct Masked;  // a colour bitmap and a mask, drawn as icons are
     void Free();
+    CSize Extent(int* pColors) const;
     int LoadBytes(std::span<const std::uint8_t> bytes, bool bWmfExtension, CPalette* pPalette);
 
     int m_nKind = kDib;
