@@ -18,6 +18,7 @@
 
 #include "imaging/metafile/metafile.h"
 #include "imaging/metafile/records.h"
+#include "metafile_fuzz_play.h"
 #include "platform/gdi.h"
 
 using namespace tessel::metafile;
@@ -41,24 +42,6 @@ void CheckHeader(const Picture& picture, std::span<const std::uint8_t> data) {
         Fail("the bounds are not the header's");
 }
 
-void Draw(const Picture& decoded) {
-    Picture picture = decoded;
-    std::erase_if(picture.records,
-                  [](const Record& r) { return std::holds_alternative<TextRecord>(r); });
-    const Metafile metafile(std::move(picture));
-
-    CDC dc;
-    dc.CreateCompatibleDC(nullptr);
-    CBitmap bitmap;
-    bitmap.CreateBitmap(48, 32);
-    CBitmap* pOld = dc.SelectObject(&bitmap);
-    const COLORREF crText = dc.GetTextColor();
-    metafile.Play(&dc, CRect(0, 0, 48, 32));
-    metafile.Play(&dc, CRect(-7, 5, 20, 90));
-    if (dc.GetTextColor() != crText) Fail("playing left the context changed");
-    dc.SelectObject(pOld);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize) {
@@ -66,6 +49,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     std::optional<Picture> picture = DecodeEmf(data);
     if (!picture) return 0;
     CheckHeader(*picture, data);
-    Draw(*picture);
+    PlayAndCheck(*picture, "emf_fuzz");
     return 0;
 }

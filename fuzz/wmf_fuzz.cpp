@@ -18,6 +18,7 @@
 
 #include "imaging/metafile/metafile.h"
 #include "imaging/metafile/records.h"
+#include "metafile_fuzz_play.h"
 #include "platform/gdi.h"
 
 using namespace tessel::metafile;
@@ -40,8 +41,7 @@ void CheckPicture(const Picture& picture, std::span<const std::uint8_t> data) {
     const auto& frame = picture.header.rclFrame;
     if (frame.right - frame.left != nWidth || frame.bottom - frame.top != nHeight)
         Fail("the picture's frame is not its box");
-    if (picture.header.Width() < 1 || picture.header.Height() < 1)
-        Fail("the picture has no size");
+    if (picture.header.Width() < 1 || picture.header.Height() < 1) Fail("the picture has no size");
     const std::uint32_t nObjects = U16(data, 32);
     for (const Record& r : picture.records) {
         std::uint32_t nIndex = 0;
@@ -53,24 +53,6 @@ void CheckPicture(const Picture& picture, std::span<const std::uint8_t> data) {
     }
 }
 
-void Draw(const Picture& decoded) {
-    Picture picture = decoded;
-    std::erase_if(picture.records,
-                  [](const Record& r) { return std::holds_alternative<TextRecord>(r); });
-    const Metafile metafile(std::move(picture));
-
-    CDC dc;
-    dc.CreateCompatibleDC(nullptr);
-    CBitmap bitmap;
-    bitmap.CreateBitmap(48, 32);
-    CBitmap* pOld = dc.SelectObject(&bitmap);
-    const COLORREF crText = dc.GetTextColor();
-    metafile.Play(&dc, CRect(0, 0, 48, 32));
-    metafile.Play(&dc, CRect(-7, 5, 20, 90));
-    if (dc.GetTextColor() != crText) Fail("playing left the context changed");
-    dc.SelectObject(pOld);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize) {
@@ -78,6 +60,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     std::optional<Picture> picture = DecodePlaceableWmf(data);
     if (!picture) return 0;
     CheckPicture(*picture, data);
-    Draw(*picture);
+    PlayAndCheck(*picture, "wmf_fuzz");
     return 0;
 }
