@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -196,6 +197,32 @@ TEST_F(TesselTool, CommandLinesAreCheckedAndDoubleDashEndsOptions) {
     }
     Write("-odd.tsm", kExample);
     EXPECT_EQ(Tool("markup -- -odd.tsm").strOut, kExample);
+}
+
+}  // namespace
+
+namespace {
+
+// The drawing commands: sizes on standard output, a PNG written, clear failures.
+TEST_F(TesselTool, PictureAndFormulaDrawIntoPngs) {
+    Write("Sum.fml", "\\sum_{i=1}^{n} x_i^2 = \\frac{a}{b}\n");
+    ToolResult r = Tool("formula Sum.fml -o sum.png");
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    int w = 0, h = 0;
+    ASSERT_EQ(std::sscanf(r.strOut.c_str(), "%d %d", &w, &h), 2);
+    EXPECT_GT(w, 20);
+    EXPECT_GT(h, 20);
+    EXPECT_EQ(Read("sum.png").substr(1, 3), "PNG");
+
+    // The PNG just written is a picture in a format of the imaging library.
+    r = Tool("picture sum.png -o again.png");
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_EQ(r.strOut, std::to_string(w) + " " + std::to_string(h) + " 0\n");
+
+    r = Tool("picture Missing.GIF -o x.png");
+    EXPECT_EQ(r.nStatus, 1);
+    EXPECT_NE(r.strErr.find("Missing.GIF"), std::string::npos);
+    EXPECT_EQ(Tool("formula Sum.fml").nStatus, 2);  // no -o
 }
 
 }  // namespace
