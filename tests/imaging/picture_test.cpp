@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -65,7 +66,9 @@ Bytes HalfIcon() {
 }
 
 // A 6 x 4 picture of one colour in the given format, written by the imaging library.
-Bytes LibraryPicture(const char* szMagick, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+// Formats the library writes only to files (PSD) go through the scratch file.
+Bytes LibraryPicture(const char* szMagick, std::uint8_t r, std::uint8_t g, std::uint8_t b,
+                     const std::string& strScratch) {
     static const bool bReady = (InitializeMagick(nullptr), true);
     (void)bReady;
     std::vector<std::uint8_t> rgb;
@@ -77,11 +80,22 @@ Bytes LibraryPicture(const char* szMagick, std::uint8_t r, std::uint8_t g, std::
     Bytes out;
     if (pImage) {
         ImageInfo* pInfo = CloneImageInfo(nullptr);
-        std::snprintf(pImage->magick, sizeof pImage->magick, "%s", szMagick);
-        std::snprintf(pInfo->magick, sizeof pInfo->magick, "%s", szMagick);
+        const bool bToFile = std::string_view(szMagick) == "PSD";
+        if (!bToFile) {  // a file's format follows from its name
+            std::snprintf(pImage->magick, sizeof pImage->magick, "%s", szMagick);
+            std::snprintf(pInfo->magick, sizeof pInfo->magick, "%s", szMagick);
+        }
         pInfo->quality = 100;
         size_t nLength = 0;
-        if (void* pBlob = ImageToBlob(pInfo, pImage, &nLength, &exception)) {
+        if (bToFile) {
+            std::string strName = strScratch + ".psd";
+            std::snprintf(pImage->filename, sizeof pImage->filename, "%s", strName.c_str());
+            std::snprintf(pInfo->filename, sizeof pInfo->filename, "%s", strName.c_str());
+            if (WriteImage(pInfo, pImage)) {
+                std::ifstream in(strName, std::ios::binary);
+                out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+            }
+        } else if (void* pBlob = ImageToBlob(pInfo, pImage, &nLength, &exception)) {
             out.assign(static_cast<std::uint8_t*>(pBlob),
                        static_cast<std::uint8_t*>(pBlob) + nLength);
             MagickFree(pBlob);
@@ -184,9 +198,9 @@ TEST_F(PictureTest, EveryListedFormatLoadsAndDraws) {
     };
     for (Case c : {Case{"JPEG", "a.jpg", 12}, Case{"JPEG", "b.JPEG", 12}, Case{"PNG", "c.png", 0},
                    Case{"PCX", "d.pcx", 0}, Case{"TIFF", "e.tif", 0}, Case{"TIFF", "f.tiff", 0},
-                   Case{"TGA", "g.tga", 0}, Case{"WEBP", "i.webp", 12}}) {
+                   Case{"TGA", "g.tga", 0}, Case{"PSD", "h.psd", 0}, Case{"WEBP", "i.webp", 12}}) {
         SCOPED_TRACE(c.szName);
-        Bytes bytes = LibraryPicture(c.szMagick, 200, 40, 90);
+        Bytes bytes = LibraryPicture(c.szMagick, 200, 40, 90, (m_dir / "scratch").string());
         ASSERT_FALSE(bytes.empty());
         CPicture pic;
         ASSERT_TRUE(pic.Load(Write(c.szName, bytes).c_str()));
