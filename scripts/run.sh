@@ -1,15 +1,19 @@
 #!/usr/bin/env bash
 # The main job: sets up, builds, and runs the tessel tool on the example exam page:
-# what a read keeps and loses, then the page written back.
+# what a read keeps and loses, the elements read, then the page written back.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/build.sh
 page=examples/exam-page.tsm
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
 echo "== tessel check $page"
 build/bin/tessel check "$page"
-echo "== tessel dump $page (first elements)"
-build/bin/tessel dump "$page" | head -n 5
-echo "== tessel markup $page (written back, converted to UTF-8 for display)"
-build/bin/tessel markup "$page" | iconv -f GBK -t UTF-8 | head -c 1200
-echo
+build/bin/tessel dump "$page" >"$out/dump.jsonl"
+echo "== tessel dump $page: $(wc -l <"$out/dump.jsonl") elements; the first three:"
+sed -n 1,3p "$out/dump.jsonl"
+build/bin/tessel markup "$page" >"$out/page.tsm"
+echo "== tessel markup $page: $(wc -c <"$out/page.tsm") bytes written back; the start, in UTF-8:"
+iconv -f GBK -t UTF-8 "$out/page.tsm" >"$out/page.txt" || true
+cut -c1-400 "$out/page.txt" | sed -n 1,3p
