@@ -20,19 +20,42 @@ int UsageError(const Command& command, std::string_view strComplaint) {
     return kExitFail;
 }
 
-bool ParseInputArgument(const Command& command, std::span<const std::string_view> args,
-                        std::string_view& strPath) {
+bool ParseArguments(const Command& command, std::span<const std::string_view> args,
+                    std::span<const Option> options, std::string_view& strPath) {
     strPath = "-";
     bool bHavePath = false;
     bool bOptionsEnded = false;
-    for (std::string_view arg : args) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        std::string_view arg = args[i];
         if (!bOptionsEnded && arg == "--") {
             bOptionsEnded = true;
             continue;
         }
         if (!bOptionsEnded && arg.size() > 1 && arg[0] == '-') {
-            UsageError(command, "unknown option \"" + std::string(arg) + "\"");
-            return false;
+            std::string_view strName = arg.substr(0, arg.find('='));
+            const Option* pOption = nullptr;
+            for (const Option& option : options) {
+                if (option.strName == strName) pOption = &option;
+            }
+            if (!pOption) {
+                UsageError(command, "unknown option \"" + std::string(arg) + "\"");
+                return false;
+            }
+            if (pOption->pFlag) {
+                if (strName.size() != arg.size()) {
+                    UsageError(command, "\"" + std::string(strName) + "\" takes no value");
+                    return false;
+                }
+                *pOption->pFlag = true;
+            } else if (strName.size() != arg.size()) {
+                *pOption->pValue = arg.substr(strName.size() + 1);
+            } else if (i + 1 < args.size()) {
+                *pOption->pValue = args[++i];
+            } else {
+                UsageError(command, "\"" + std::string(arg) + "\" needs a value");
+                return false;
+            }
+            continue;
         }
         if (bHavePath) {
             UsageError(command, "one input only; \"" + std::string(arg) + "\" is one too many");
@@ -42,6 +65,11 @@ bool ParseInputArgument(const Command& command, std::span<const std::string_view
         bHavePath = true;
     }
     return true;
+}
+
+bool ParseInputArgument(const Command& command, std::span<const std::string_view> args,
+                        std::string_view& strPath) {
+    return ParseArguments(command, args, {}, strPath);
 }
 
 bool WriteStdout(std::string_view bytes) {

@@ -26,6 +26,7 @@ extern const Command kMarkupCommand;
 extern const Command kCheckCommand;
 extern const Command kPictureCommand;
 extern const Command kFormulaCommand;
+extern const Command kHtmlCommand;
 
 // Prints "usage: tessel NAME SYNOPSIS" and a pointer to the command's help to stderr, after
 // the complaint when one is given. Returns kExitFail for the caller to return.
@@ -37,6 +38,19 @@ int UsageError(const Command& command, std::string_view strComplaint);
 // option or a second operand reports it with UsageError and returns false.
 bool ParseInputArgument(const Command& command, std::span<const std::string_view> args,
                         std::string_view& strPath);
+
+// An option a command takes besides its input: "--name VALUE" or "--name=VALUE" stores the
+// value when pValue is set; a flag ("--name", no value) sets *pFlag.
+struct Option {
+    std::string_view strName;
+    std::string_view* pValue = nullptr;
+    bool* pFlag = nullptr;
+};
+
+// ParseInputArgument with options: each argument that starts with "-" (before "--") must be
+// one of them.
+bool ParseArguments(const Command& command, std::span<const std::string_view> args,
+                    std::span<const Option> options, std::string_view& strPath);
 
 // Writes the bytes to standard output as they are. Returns false (after a message on stderr)
 // when standard output cannot be written.

@@ -12,7 +12,8 @@
 namespace tessel::cli {
 namespace {
 
-constexpr std::array<const Command*, 5> kCommands = {&kDumpCommand, &kMarkupCommand, &kCheckCommand,
+constexpr std::array<const Command*, 6> kCommands = {&kDumpCommand,    &kMarkupCommand,
+                                                     &kCheckCommand,   &kHtmlCommand,
                                                      &kPictureCommand, &kFormulaCommand};
 
 bool IsHelpOption(std::string_view arg) {

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <vector>
 
+#include "document/picture_size.h"
 #include "imaging/decoders/bmp_decoder.h"
 #include "platform/file_path.h"
 
@@ -119,7 +120,19 @@ struct CPicture::Masked {
 const char* const CPicture::m_szExtensions[12] = {".ico", ".cur", ".wmf", ".emf", ".bmp", ".dib",
                                                   ".pcx", ".gif", ".jpg", ".tif", ".tga", ".psd"};
 
-CPicture::CPicture() = default;
+namespace {
+bool LoadedPictureSize(const CPicture* pPicture, int* pnWidth, int* pnHeight) {
+    if (!pPicture->IsLoaded()) return false;
+    *pnWidth = pPicture->GetWidth();
+    *pnHeight = pPicture->GetHeight();
+    return true;
+}
+}  // namespace
+
+CPicture::CPicture() {
+    // Lets the layers below, which hold pictures without knowing this class, ask for sizes.
+    tessel::InstallPictureSizeQuery(&LoadedPictureSize);
+}
 CPicture::~CPicture() = default;
 
 int CPicture::KindOfExtension(std::string_view ext) {

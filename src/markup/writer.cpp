@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cstring>
 
+#include "markup/html_state.h"
+#include "markup/html_writer.h"
 #include "markup/param_text.h"
 #include "markup/symbols.h"
 #include "markup/word_analyzer.h"
@@ -345,12 +347,10 @@ using namespace tessel::markup;
 void CWordAnalyzer::CodeGeneration(std::string& strOut, CMyList* pList, int nMode,
                                    IMarkupSink* pSink) const {
     strOut.clear();
+    ResetRadioGroups();  // radio groups never carry over from an earlier call, in either mode
     if (!pList) return;
     if (nMode != kMarkupMode) {
-        // The HTML fragment is written by its own writer; until it exists the mode writes
-        // nothing but still walks the list, so the cursor ends where callers expect it.
-        for (pList->First(); pList->IsInList(); pList->Next()) {
-        }
+        WriteHtml(strOut, *pList);
         return;
     }
     MarkupWriter writer(strOut, pSink);
@@ -367,7 +367,8 @@ void CWordAnalyzer::CodeGeneration(char* szOut, CMyList* pList, int nMode) const
 
 int CWordAnalyzer::FillHotLink(CMyList* pList, std::string& strOut, int nMode) const {
     strOut.clear();
-    if (!pList || !pList->GetCurr() || nMode != kMarkupMode) return 0;
+    if (!pList || !pList->GetCurr()) return 0;
+    if (nMode != kMarkupMode) return AppendHtmlAnchor(*pList->GetCurr(), strOut) ? 1 : 0;
     std::string scratch;
     MarkupWriter writer(scratch, nullptr);
     if (!writer.HotLinkTag(*pList->GetCurr())) return 0;
@@ -383,7 +384,10 @@ int CWordAnalyzer::FillHotLink(CMyList* pList, char* szOut, int nMode) const {
 }
 
 void CWordAnalyzer::appendstr(std::string_view text, std::string& strOut, int nMode) const {
-    (void)nMode;
+    if (nMode != kMarkupMode) {
+        AppendHtmlText(text, strOut);
+        return;
+    }
     size_t nFrom = 0;
     for (size_t i = 0; i < text.size();) {
         unsigned char c = static_cast<unsigned char>(text[i]);
