@@ -12,6 +12,9 @@
 // - Reading and writing are stable from E2 on: E2 == E3 in every field of every slot, and
 //   W2 == W3. When writing E2 still reports something, E2 is read again from W2 (a few
 //   rounds at most) before the comparison.
+// - The HTML form of E1 keeps every value inside its tag: outside tags a "<" only starts a
+//   tag the writer writes, ">" never stands alone, and a byte that starts a two-byte
+//   character is followed by one a browser pairs with it; inside tags quotation marks pair.
 // On a failure both sides are printed and the target aborts.
 
 #include <cstddef>
@@ -376,6 +379,51 @@ constexpr int kSettleRounds = 3;
 
 }  // namespace
 
+// The tags the HTML writer writes; in text, "<" starts nothing else.
+constexpr std::string_view kHtmlTags[] = {"<Font ",  "</Font>", "<I>",  "</I>", "<B>",
+                                          "</B>",    "<U>",     "</U>", "<p>",  "<Img ",
+                                          "<input ", "<a ",     "</a>"};
+
+void CheckHtml(CWordAnalyzer& analyzer, CMyList& list) {
+    std::string html;
+    analyzer.CodeGeneration(html, &list, 1);
+    for (size_t i = 0; i < html.size();) {
+        unsigned char c = static_cast<unsigned char>(html[i]);
+        if (c == '<') {
+            std::string_view rest = std::string_view(html).substr(i);
+            bool bKnown = false;
+            for (std::string_view tag : kHtmlTags)
+                bKnown = bKnown || rest.starts_with(tag);
+            if (!bKnown) {
+                PrintBytes("HTML", html);
+                Fail("a \"<\" in the HTML starts no tag of the writer");
+            }
+            // Inside the tag: quotation marks pair, and ">" outside them ends it.
+            bool bQuoted = false;
+            size_t j = i + 1;
+            for (; j < html.size() && (bQuoted || html[j] != '>'); ++j) {
+                if (html[j] == '"') bQuoted = !bQuoted;
+            }
+            if (j == html.size()) {
+                PrintBytes("HTML", html);
+                Fail("an HTML tag is not closed");
+            }
+            i = j + 1;
+        } else if (c == '>') {
+            PrintBytes("HTML", html);
+            Fail("a \">\" stands alone in the HTML text");
+        } else if (c >= 0x80) {
+            if (i + 1 >= html.size() || static_cast<unsigned char>(html[i + 1]) < 0x40) {
+                PrintBytes("HTML", html);
+                Fail("half a character in the HTML text");
+            }
+            i += 2;
+        } else {
+            ++i;
+        }
+    }
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize) {
     // An exact copy with its terminating NUL, so that a read past the end is caught.
     auto text = std::make_unique<char[]>(nSize + 1);
@@ -398,6 +446,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
             Fail("the two forms of CodeGeneration differ");
         }
     }
+
+    CheckHtml(analyzer, e1->list);
 
     std::unique_ptr<Reading> e2 = Read(analyzer, w1);
     CheckReadOfWrite(*e1, d1, w1, *e2, seen);

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The main job: sets up, builds, and runs the tessel tool on the example exam page:
-# what a read keeps and loses, the elements read, then the page written back.
+# what a read keeps and loses, the elements read, the page written back, then published
+# as HTML.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -17,3 +18,6 @@ build/bin/tessel markup "$page" >"$out/page.tsm"
 echo "== tessel markup $page: $(wc -c <"$out/page.tsm") bytes written back; the start, in UTF-8:"
 iconv -f GBK -t UTF-8 "$out/page.tsm" >"$out/page.txt" || true
 cut -c1-400 "$out/page.txt" | sed -n 1,3p
+build/bin/tessel html "$page" --project examples --page >build/exam-page.html
+echo "== tessel html $page: published as build/exam-page.html ($(wc -c <build/exam-page.html) bytes); its inputs and links:"
+iconv -f GBK -t UTF-8 build/exam-page.html | grep -o '<input[^>]*>\|<a [^>]*>\|<Img [^>]*>' | sed -n 1,12p

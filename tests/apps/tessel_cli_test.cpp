@@ -226,3 +226,43 @@ TEST_F(TesselTool, PictureAndFormulaDrawIntoPngs) {
 }
 
 }  // namespace
+
+namespace {
+
+// The published page: pictures from the project directory, a missing one named, the page
+// wrapper only when asked for.
+TEST_F(TesselTool, HtmlWritesTheFragmentAndNamesPicturesLeftOut) {
+    const std::string font = "<Font Face=\"\xCB\xCE\xCC\xE5\" Size=\"2\" Color=\"#ff0000\"><B>";
+    const std::string text = font + "\xC4\xE3\xBA\xC3&nbsp;world</B></Font>";
+    ToolResult r = Tool("html", kExample);
+    EXPECT_EQ(r.nStatus, 1);
+    EXPECT_EQ(r.strOut, text);
+    EXPECT_NE(r.strErr.find("<stdin>: element 1: picture \"Image\\pic.bmp\""), std::string::npos)
+        << r.strErr;
+
+    // A 2 x 3 picture in the project's folder, named in another letter case.
+    fs::create_directories(m_dir / "proj" / "image");
+    std::string bmp = "BM" + std::string(52, '\0');
+    const unsigned char header[] = {54, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 1, 0, 24};
+    for (size_t i = 0; i < sizeof header; ++i)
+        bmp[10 + i] = static_cast<char>(header[i]);
+    bmp += std::string(3 * 8, '\x7f');
+    Write("proj/image/PIC.BMP", bmp);
+    Write("page.tsm", kExample);
+    r = Tool("html page.tsm --project proj --page");
+    EXPECT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_EQ(r.strErr, "");
+    EXPECT_TRUE(r.strOut.starts_with("<!DOCTYPE html>\n")) << r.strOut;
+    EXPECT_NE(r.strOut.find("<meta charset=\"gbk\">"), std::string::npos);
+    EXPECT_NE(r.strOut.find("<body>\n" + text +
+                            "<Img SRC=\"Image\\pic.bmp\" width=\"2\" height=\"3\" "
+                            "alt=\"Image\\pic.bmp\">\n</body>\n</html>\n"),
+              std::string::npos)
+        << r.strOut;
+
+    EXPECT_EQ(Tool("html page.tsm --project").nStatus, 2);
+    EXPECT_EQ(Tool("html page.tsm --page=1").nStatus, 2);
+    EXPECT_EQ(Tool("html --project=proj page.tsm").nStatus, 0);
+}
+
+}  // namespace

@@ -10,7 +10,9 @@
 
 #include <magick/api.h>
 
+#include "imaging/list_pictures.h"
 #include "imaging/picture.h"
+#include "markup/word_analyzer.h"
 #include "platform/application.h"
 
 namespace {
@@ -234,6 +236,37 @@ TEST_F(PictureTest, OtherFormatsGoThroughTheImagingLibrary) {
     DrawOnWhite(pic, bmp);
     EXPECT_EQ(bmp.GetPixel(3, 3), RGB(0, 128, 255));
     EXPECT_EQ(bmp.GetPixel(8, 3), RGB(255, 255, 255));
+}
+
+}  // namespace
+
+namespace {
+
+// The pictures of a page load relative to the project directory, and the published page
+// gives each image its loaded size, scaled.
+TEST_F(PictureTest, PagePicturesLoadFromTheProjectAndSizeTheirImages) {
+    Write("Image/pic.bmp", SolidBmp(30, 21, 0, 0, 255));
+    const char* szPage =
+        "<HotLink(0,'P')><Image('IMAGE\\PIC.BMP',1,50)></HotLink>"
+        "<HotLink(30,'http://x/')><Image('Image\\none.bmp',0,100)></HotLink>"
+        "<Image('image\\pic.bmp',0,200)>";
+    const CWordAnalyzer analyzer;
+    CMyList list;
+    analyzer.Convert(szPage, &list);
+    std::vector<int> missing;
+    EXPECT_EQ(tessel::imaging::LoadListPictures(list, m_dir.string(), &missing), 1);
+    EXPECT_EQ(missing, std::vector<int>{1});
+    std::string html;
+    analyzer.CodeGeneration(html, &list, 1);
+    EXPECT_EQ(html,
+              "<a Href=\"P.htm\"><Img SRC=\"IMAGE\\PIC.BMP\" width=\"15\" height=\"10\" "
+              "alt=\"IMAGE\\PIC.BMP\"></a>"
+              "<Img SRC=\"image\\pic.bmp\" width=\"60\" height=\"42\" alt=\"image\\pic.bmp\">");
+    // Pictures already held are kept; only the missing one is tried again.
+    CLink* pFirst = (list.First(), list.GetCurr());
+    CPicture* pHeld = pFirst->m_pPicture;
+    EXPECT_EQ(tessel::imaging::LoadListPictures(list, m_dir.string()), 1);
+    EXPECT_EQ(pFirst->m_pPicture.get(), pHeld);
 }
 
 }  // namespace
