@@ -50,13 +50,12 @@ int RunHtml(const Command& command, std::span<const std::string_view> args) {
     for (list.First(); list.IsInList() && nNext < missing.size(); list.Next(), ++nIndex) {
         if (nIndex != missing[nNext]) continue;
         ++nNext;
-        std::fprintf(stderr,
-                     "tessel html: %s: element %d: picture %s not loaded from %s; its image "
-                     "(and hot link) is left out\n",
-                     input->strName.c_str(), nIndex,
-                     QuoteGbk(list.GetCurr()->m_Command[0].strText).c_str(),
-                     strProject.empty() ? "the current directory"
-                                        : ("\"" + std::string(strProject) + "\"").c_str());
+        std::fprintf(
+            stderr,
+            "tessel html: %s: element %d: picture %s not loaded from %s; its image "
+            "(and hot link) is left out\n",
+            input->strName.c_str(), nIndex, QuoteGbk(list.GetCurr()->m_Command[0].strText).c_str(),
+            strProject.empty() ? "the current directory" : Join({"\"", strProject, "\""}).c_str());
     }
 
     bool bWritten = bPage ? WriteStdout(kPageHead) && WriteStdout(out) && WriteStdout(kPageTail)

@@ -7,6 +7,13 @@
 
 namespace tessel::cli {
 
+std::string Join(std::initializer_list<std::string_view> pieces) {
+    std::string s;
+    for (std::string_view piece : pieces)
+        s.append(piece);
+    return s;
+}
+
 int UsageError(const Command& command, std::string_view strComplaint) {
     if (!strComplaint.empty()) {
         std::fprintf(stderr, "tessel %.*s: %.*s\n", static_cast<int>(command.strName.size()),
@@ -38,12 +45,12 @@ bool ParseArguments(const Command& command, std::span<const std::string_view> ar
                 if (option.strName == strName) pOption = &option;
             }
             if (!pOption) {
-                UsageError(command, "unknown option \"" + std::string(arg) + "\"");
+                UsageError(command, Join({"unknown option \"", arg, "\""}));
                 return false;
             }
             if (pOption->pFlag) {
                 if (strName.size() != arg.size()) {
-                    UsageError(command, "\"" + std::string(strName) + "\" takes no value");
+                    UsageError(command, Join({"\"", strName, "\" takes no value"}));
                     return false;
                 }
                 *pOption->pFlag = true;
@@ -52,13 +59,13 @@ bool ParseArguments(const Command& command, std::span<const std::string_view> ar
             } else if (i + 1 < args.size()) {
                 *pOption->pValue = args[++i];
             } else {
-                UsageError(command, "\"" + std::string(arg) + "\" needs a value");
+                UsageError(command, Join({"\"", arg, "\" needs a value"}));
                 return false;
             }
             continue;
         }
         if (bHavePath) {
-            UsageError(command, "one input only; \"" + std::string(arg) + "\" is one too many");
+            UsageError(command, Join({"one input only; \"", arg, "\" is one too many"}));
             return false;
         }
         strPath = arg;

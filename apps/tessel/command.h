@@ -1,6 +1,8 @@
 #pragma once
 
+#include <initializer_list>
 #include <span>
+#include <string>
 #include <string_view>
 
 // The commands of the tessel tool. main() dispatches through a table of these; each command
@@ -27,6 +29,9 @@ extern const Command kCheckCommand;
 extern const Command kPictureCommand;
 extern const Command kFormulaCommand;
 extern const Command kHtmlCommand;
+
+// Joins the pieces of a message.
+std::string Join(std::initializer_list<std::string_view> pieces);
 
 // Prints "usage: tessel NAME SYNOPSIS" and a pointer to the command's help to stderr, after
 // the complaint when one is given. Returns kExitFail for the caller to return.

@@ -16,17 +16,17 @@ bool ParseDrawArguments(const Command& command, std::span<const std::string_view
             bOptionsEnded = true;
         } else if (!bOptionsEnded && (arg == "-o" || arg == "--output")) {
             if (i + 1 == args.size()) {
-                UsageError(command, "\"" + std::string(arg) + "\" needs a file name");
+                UsageError(command, Join({"\"", arg, "\" needs a file name"}));
                 return false;
             }
             strOutput = args[++i];
         } else if (!bOptionsEnded && arg.size() > 1 && arg[0] == '-') {
-            UsageError(command, "unknown option \"" + std::string(arg) + "\"");
+            UsageError(command, Join({"unknown option \"", arg, "\""}));
             return false;
         } else if (strInput.empty()) {
             strInput = arg;
         } else {
-            UsageError(command, "one input only; \"" + std::string(arg) + "\" is one too many");
+            UsageError(command, Join({"one input only; \"", arg, "\" is one too many"}));
             return false;
         }
     }

@@ -480,7 +480,9 @@ class Parser {
 
     NodePtr Environment(std::size_t pos) {
         const std::string strName = EnvironmentName();
-        std::string strAlign = "c";
+        // Column alignments: one of the fixed sets, or the array's own list.
+        std::string_view align = "c";
+        std::string strArrayAlign;
         Delim left = Delim::kNone;
         Delim right = Delim::kNone;
         double dColumnGap = 1.0;
@@ -497,26 +499,26 @@ class Parser {
         } else if (strName == "Vmatrix") {
             left = Delim::kDoubleVert, right = Delim::kDoubleVert;
         } else if (strName == "cases") {
-            left = Delim::kBraceL, strAlign = "ll";
+            left = Delim::kBraceL, align = "ll";
         } else if (strName == "aligned") {
-            strAlign = "rl", dColumnGap = 2.0, bTextStyle = false;
+            align = "rl", dColumnGap = 2.0, bTextStyle = false;
         } else if (strName == "gathered") {
             bTextStyle = false;
         } else if (strName == "array") {
             const Token open = Next();
             if (open.kind != Tok::kOpen) Fail(open.pos, "array needs its columns, as {lcr}");
-            strAlign.clear();
             while (m_pos < m_text.size() && m_text[m_pos] != '}') {
                 const char c = m_text[m_pos];
                 if (c == 'l' || c == 'c' || c == 'r') {
-                    strAlign += c;
+                    strArrayAlign += c;
                 } else if (!IsSpace(c)) {
                     Fail(m_pos, "array columns are l, c or r");
                 }
                 ++m_pos;
             }
-            if (Next().kind != Tok::kClose || strAlign.empty())
+            if (Next().kind != Tok::kClose || strArrayAlign.empty())
                 Fail(open.pos, "array needs its columns, as {lcr}");
+            align = strArrayAlign;
         } else {
             Fail(pos, "unknown environment '" + strName + "'");
         }
@@ -536,7 +538,7 @@ class Parser {
             pArray = std::make_unique<Node>(NodeKind::kArray);
             pArray->kids.push_back(std::move(pRow));
         }
-        pArray->strAlign = strAlign;
+        pArray->strAlign = align;
         pArray->dColumnGapEm = dColumnGap;
         pArray->bPairs = strName == "aligned";
         pArray->bTextStyle = bTextStyle;

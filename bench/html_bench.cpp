@@ -1,0 +1,387 @@
+// Publishing a page as HTML beside Qt's own HTML export of the same page.
+//
+// Ours: CodeGeneration in mode 1 (the HTML fragment) on the page's elements, pictures loaded
+// so that images have their sizes. The peer: QTextDocument::toHtml() of a document built once
+// from the same elements, carrying what our fragment carries:
+// - a text run with its face, point size, italic, bold, underline and colour, every line
+//   feed or carriage return starting a new block (our fragment starts a paragraph there);
+// - an image or formula as an image of the same name and the same size;
+// - a fill-in field as a blank of underlined spaces, as many as our input box is wide in
+//   characters, named by its answer (our input's name) through an anchor name;
+// - a check box as a ballot box, or a circle while a choice is open (our radio buttons);
+// - a hot link as an anchor with the same href.
+// Scores, clocks and column frames are left out, as our fragment leaves them out; so is the
+// raising and lowering of text, which the fragment writes as plain text.
+//
+// Both run on the example exam page and on its elements repeated to a 20 KB page. Bytes per
+// second are bytes of the page's markup, the same for both; html_bytes is the size of what
+// one export writes (ours in GBK, Qt's counted in UTF-8). The Qt rows carry qt_over_tessel,
+// Qt's CPU time over ours, and the ratios are printed again at the end.
+//
+// --html_dump=DIR writes both exports of each page into DIR before the runs.
+
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <QBrush>
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <QStringList>
+#include <QTextCharFormat>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextImageFormat>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "bench_page.h"
+#include "document/picture_size.h"
+#include "imaging/list_pictures.h"
+#include "markup/html_writer.h"
+#include "markup/word_analyzer.h"
+#include "platform/application.h"
+#include "platform/gbk.h"
+
+namespace {
+
+enum class Input { kExample, kGrown };
+
+constexpr const char* kTesselName = "BM_HtmlExport_Tessel";
+constexpr const char* kQtName = "BM_HtmlExport_QTextDocument";
+
+[[noreturn]] void Fail(const char* szWhat) {
+    std::fprintf(stderr, "tessel_html_bench: %s\n", szWhat);
+    std::exit(1);
+}
+
+QString FromGbk(std::string_view gbk) {
+    return QString::fromStdString(tessel::platform::GbkToUtf8(gbk));
+}
+
+// --- The peer's document --------------------------------------------------------------------
+
+// The href of the element's hot link as our fragment writes it; empty when the action has no
+// anchor there.
+std::string HotLinkHref(const CLink& link) {
+    if (link.m_HotLink[0].nValue == kNoHotLink) return {};
+    std::string strAnchor;
+    if (!tessel::markup::AppendHtmlAnchor(link, strAnchor)) return {};
+    const std::string_view kOpen = "Href=\"";
+    size_t nFrom = strAnchor.find(kOpen);
+    if (nFrom == std::string::npos) Fail("an anchor without Href");
+    nFrom += kOpen.size();
+    size_t nTo = strAnchor.find('"', nFrom);
+    if (nTo == std::string::npos) Fail("an anchor whose Href does not end");
+    std::string strHref;
+    std::string_view value(strAnchor.data() + nFrom, nTo - nFrom);
+    for (size_t i = 0; i < value.size();) {
+        bool bEntity = false;
+        for (auto [szEntity, c] :
+             {std::pair{"&quot;", '"'}, {"&amp;", '&'}, {"&#13;", '\r'}, {"&#10;", '\n'}}) {
+            if (value.substr(i).starts_with(szEntity)) {
+                strHref += c;
+                i += std::strlen(szEntity);
+                bEntity = true;
+                break;
+            }
+        }
+        if (!bEntity) strHref += value[i++];
+    }
+    return strHref;
+}
+
+void SetHotLink(QTextCharFormat& format, const CLink& link) {
+    std::string strHref = HotLinkHref(link);
+    if (strHref.empty()) return;
+    format.setAnchor(true);
+    format.setAnchorHref(FromGbk(strHref));
+}
+
+// The name our fragment gives a formula's picture: lower case, cut at ".fml", ".gif" added.
+std::string FormulaPictureName(std::string_view file) {
+    std::string name;
+    for (size_t i = 0; i < file.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(file[i]);
+        if (c >= 0x80 && i + 1 < file.size()) {
+            name.append(file.substr(i, 2));
+            ++i;
+        } else {
+            name += static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+        }
+    }
+    if (size_t nAt = name.find(".fml"); nAt != std::string::npos) name.resize(nAt);
+    return name + ".gif";
+}
+
+void InsertImage(QTextCursor& cursor, const CLink& link, std::string_view name, std::int64_t nWidth,
+                 std::int64_t nHeight) {
+    QTextImageFormat format;
+    format.setName(FromGbk(name));
+    format.setWidth(static_cast<qreal>(nWidth));
+    format.setHeight(static_cast<qreal>(nHeight));
+    SetHotLink(format, link);
+    cursor.insertImage(format);
+}
+
+void InsertText(QTextCursor& cursor, const CLink& link) {
+    QTextCharFormat format;
+    format.setFontFamilies(QStringList{FromGbk(link.m_Font[0].strText)});
+    format.setFontPointSize(link.m_Font[1].nValue);
+    format.setFontItalic(link.m_Font[2].nValue != 0);
+    format.setFontWeight(link.m_Font[3].nValue != 0 ? QFont::Bold : QFont::Normal);
+    format.setFontUnderline(link.m_Font[4].nValue != 0);
+    // The low byte of each colour value, as the fragment writes it.
+    format.setForeground(QColor(link.m_Color[0].nValue & 0xFF, link.m_Color[1].nValue & 0xFF,
+                                link.m_Color[2].nValue & 0xFF));
+    SetHotLink(format, link);
+    const std::string& text = link.m_Command[0].strText;
+    size_t nFrom = 0;
+    for (size_t i = 0; i <= text.size(); ++i) {
+        bool bEnd = i == text.size();
+        if (!bEnd && static_cast<unsigned char>(text[i]) >= 0x80) {
+            ++i;  // the second byte of a two-byte character is never a line break
+            continue;
+        }
+        if (!bEnd && text[i] != '\r' && text[i] != '\n') continue;
+        if (i > nFrom)
+            cursor.insertText(FromGbk(std::string_view(text).substr(nFrom, i - nFrom)), format);
+        if (!bEnd) cursor.insertBlock();
+        nFrom = i + 1;
+    }
+}
+
+// Builds the peer's document from the elements (pictures loaded).
+void BuildDocument(CMyList& list, QTextDocument& doc) {
+    QTextCursor cursor(&doc);
+    bool bChoice = false;
+    for (list.First(); list.IsInList(); list.Next()) {
+        const CLink& link = *list.GetCurr();
+        switch (link.m_nKind) {
+            case kKindText:
+                InsertText(cursor, link);
+                break;
+            case kKindImage: {
+                int nWidth = 0, nHeight = 0;
+                if (!tessel::QueryPictureSize(link.m_pPicture.get(), &nWidth, &nHeight)) break;
+                std::int64_t nScale = link.m_Command[2].nValue;
+                InsertImage(cursor, link, link.m_Command[0].strText, nWidth * nScale / 100,
+                            nHeight * nScale / 100);
+                break;
+            }
+            case kKindFormula: {
+                std::int64_t nScale = link.m_Command[1].nValue;
+                InsertImage(cursor, link, FormulaPictureName(link.m_Command[0].strText),
+                            nScale * link.m_Command[2].nValue / 100,
+                            nScale * link.m_Command[3].nValue / 100);
+                break;
+            }
+            case kKindEdit: {
+                QTextCharFormat format;
+                format.setFontUnderline(true);
+                format.setAnchor(true);
+                format.setAnchorNames(QStringList{FromGbk(link.m_Command[2].strText)});
+                cursor.insertText(QString(std::max(1, link.m_Command[0].nValue / 8), u' '), format);
+                break;
+            }
+            case kKindCheck:
+                cursor.insertText(bChoice ? QString(QChar(0x25CB)) : QString(QChar(0x2610)),
+                                  QTextCharFormat());
+                break;
+            case kKindChoice:
+                bChoice = link.m_Command[1].nValue > 0;
+                break;
+            default:
+                break;
+        }
+    }
+}
+
+// --- The pages ------------------------------------------------------------------------------
+
+struct Prepared {
+    std::size_t nMarkupBytes = 0;
+    CMyList list;  // pictures loaded
+    QTextDocument* pDoc = nullptr;
+    std::string strTessel;  // one export of each, for the sizes and the checks
+    QString strQt;
+};
+
+int Count(std::string_view text, std::string_view what) {
+    int n = 0;
+    for (size_t i = text.find(what); i != std::string_view::npos; i = text.find(what, i + 1))
+        ++n;
+    return n;
+}
+
+// Both exports must carry the same pictures and links, or the comparison means nothing.
+void Check(const Prepared& page) {
+    std::string strQt = page.strQt.toStdString();
+    if (Count(page.strTessel, "<Img ") != Count(strQt, "<img ") ||
+        Count(page.strTessel, "<Img ") == 0)
+        Fail("the two exports differ in their images");
+    if (Count(page.strTessel, "<a Href=") != Count(strQt, "<a href=") ||
+        Count(page.strTessel, "<a Href=") == 0)
+        Fail("the two exports differ in their links");
+}
+
+// Made once and kept until the process ends, like the application object.
+Prepared& PageFor(Input input) {
+    static Prepared* pages[2] = {};
+    Prepared*& pPage = pages[input == Input::kExample ? 0 : 1];
+    if (pPage) return *pPage;
+    tessel::platform::EnsureApplication();
+    const BenchPage& bench = input == Input::kExample ? ExamplePage() : GrownPage();
+    pPage = new Prepared;
+    pPage->nMarkupBytes = bench.strMarkup.size();
+    CWordAnalyzer().Convert(bench.strMarkup.c_str(), &pPage->list);
+    if (tessel::imaging::LoadListPictures(pPage->list, TESSEL_EXAMPLE_DIR) != 0)
+        Fail("a picture of the page does not load from " TESSEL_EXAMPLE_DIR);
+    pPage->pDoc = new QTextDocument;
+    BuildDocument(pPage->list, *pPage->pDoc);
+    CWordAnalyzer().CodeGeneration(pPage->strTessel, &pPage->list, 1);
+    pPage->strQt = pPage->pDoc->toHtml();
+    Check(*pPage);
+    return *pPage;
+}
+
+void ReportThroughput(benchmark::State& state, const Prepared& page, std::size_t nHtmlBytes) {
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(page.nMarkupBytes));
+    state.counters["html_bytes"] = static_cast<double>(nHtmlBytes);
+}
+
+// --- The runs -------------------------------------------------------------------------------
+
+// Into a new string every run, as Qt makes a new one.
+void Tessel(benchmark::State& state, Input input) {
+    Prepared& page = PageFor(input);
+    CWordAnalyzer analyzer;
+    for (auto _ : state) {
+        std::string strOut;
+        analyzer.CodeGeneration(strOut, &page.list, 1);
+        benchmark::DoNotOptimize(strOut.data());
+        benchmark::ClobberMemory();
+    }
+    ReportThroughput(state, page, page.strTessel.size());
+}
+
+void QtTextDocument(benchmark::State& state, Input input) {
+    Prepared& page = PageFor(input);
+    for (auto _ : state) {
+        QString strOut = page.pDoc->toHtml();
+        benchmark::DoNotOptimize(strOut.constData());
+        benchmark::ClobberMemory();
+    }
+    ReportThroughput(state, page, page.strQt.toUtf8().size());
+}
+
+void Dump(const char* szDir) {
+    for (auto [input, szPage] :
+         {std::pair{Input::kExample, "example_page"}, {Input::kGrown, "page_20k"}}) {
+        const Prepared& page = PageFor(input);
+        std::string strBase = std::string(szDir) + "/" + szPage;
+        std::ofstream(strBase + ".tessel.gbk.html", std::ios::binary) << page.strTessel;
+        std::ofstream(strBase + ".qt.utf8.html", std::ios::binary) << page.strQt.toStdString();
+    }
+}
+
+// --- Registration and the closing ratios ----------------------------------------------------
+
+constexpr const char* kPages[] = {"example_page", "page_20k"};
+
+// The console output with Qt's time over ours added to Qt's rows. The least CPU time of the
+// repetitions is the one compared: the machine may be busy with other work, and the fastest
+// run is the least disturbed. Counters are written beside each row rather than in columns,
+// since only some rows carry the ratio.
+class RatioReporter : public benchmark::ConsoleReporter {
+  public:
+    RatioReporter() : ConsoleReporter(isatty(fileno(stdout)) ? OO_Color : OO_None) {}
+
+    void ReportRuns(const std::vector<Run>& runs) override {
+        std::vector<Run> shown = runs;
+        for (Run& run : shown) {
+            bool bMin = run.run_type == Run::RT_Aggregate && run.aggregate_name == "min";
+            if (run.run_type == Run::RT_Iteration || bMin) {
+                auto [it, bNew] =
+                    m_times.try_emplace(run.run_name.function_name, run.GetAdjustedCPUTime());
+                if (!bNew) it->second = std::min(it->second, run.GetAdjustedCPUTime());
+            }
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "min" &&
+                run.aggregate_name != "mean" && run.aggregate_name != "median")
+                continue;
+            const std::string& strName = run.run_name.function_name;
+            if (!strName.starts_with(kQtName)) continue;
+            std::string strOurs = kTesselName + strName.substr(std::strlen(kQtName));
+            std::string strKey = strOurs + "|" + run.aggregate_name;
+            if (auto it = m_aggregates.find(strKey); it != m_aggregates.end())
+                run.counters["qt_over_tessel"] = run.GetAdjustedCPUTime() / it->second;
+        }
+        for (const Run& run : runs) {
+            if (run.run_name.function_name.starts_with(kTesselName))
+                m_aggregates[run.run_name.function_name + "|" + run.aggregate_name] =
+                    run.GetAdjustedCPUTime();
+        }
+        ConsoleReporter::ReportRuns(shown);
+    }
+
+    void PrintRatios() const {
+        std::printf("\nQt's toHtml() time / Tessel's HTML export time (goal: at least 10)\n");
+        for (const char* szPage : kPages) {
+            auto ours = m_times.find(std::string(kTesselName) + "/" + szPage);
+            auto theirs = m_times.find(std::string(kQtName) + "/" + szPage);
+            if (ours == m_times.end() || theirs == m_times.end()) continue;
+            std::printf("ratio %-14s %.1f\n", szPage, theirs->second / ours->second);
+        }
+    }
+
+  private:
+    std::map<std::string, double> m_times;       // least CPU time of each benchmark
+    std::map<std::string, double> m_aggregates;  // ours, by name and aggregate
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Our own option goes before the library sees the command line.
+    const char* szDump = nullptr;
+    int nKept = 1;
+    for (int i = 1; i < argc; ++i) {
+        std::string_view arg = argv[i];
+        if (arg.starts_with("--html_dump="))
+            szDump = argv[i] + std::strlen("--html_dump=");
+        else
+            argv[nKept++] = argv[i];
+    }
+    argc = nKept;
+
+    auto min = [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); };
+    for (auto [input, szPage] :
+         {std::pair{Input::kExample, kPages[0]}, {Input::kGrown, kPages[1]}}) {
+        for (auto [szName, run] : {std::pair{kTesselName, &Tessel}, {kQtName, &QtTextDocument}}) {
+            std::string strName = std::string(szName) + "/" + szPage;
+            benchmark::RegisterBenchmark(strName.c_str(), run, input)
+                ->Unit(benchmark::kMicrosecond)
+                ->Repetitions(5)
+                ->ReportAggregatesOnly(true)
+                ->ComputeStatistics("min", min);
+        }
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    if (szDump) Dump(szDump);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintRatios();
+    benchmark::Shutdown();
+    return 0;
+}
