@@ -15,6 +15,8 @@ packages=(
   libgraphicsmagick1-dev
   # peers measured beside our own readers in bench/
   libgif-dev
+  # the browser test of the published HTML (tests/browser), headless
+  chromium
 )
 
 missing=()

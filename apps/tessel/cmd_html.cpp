@@ -15,8 +15,10 @@
 namespace tessel::cli {
 namespace {
 
+// No document type declaration: the fragment's font tags and paragraphs are laid out the
+// way browsers lay out pages of their kind, and a picture not yet published (a formula's
+// picture, say) keeps the size its tag gives instead of shrinking to its alternative text.
 constexpr std::string_view kPageHead =
-    "<!DOCTYPE html>\n"
     "<html>\n"
     "<head>\n"
     "<meta charset=\"gbk\">\n"

@@ -25,12 +25,13 @@ namespace fs = std::filesystem;
 
 const std::string kNbsp = "\u00A0";  // what &nbsp; reads as
 
-// Runs in the page after the tool's output. One line per finding, fields separated by tabs;
-// percent-encoded so that the DOM dump carries it unchanged. Links and pictures are given
-// relative to the page's folder ("./..."). Clicking every radio button in order leaves the last
-// of each group checked, which shows how the browser groups them.
+// Runs in the page after the tool's output, once the page and its pictures have loaded (the
+// DOM is dumped after that). One line per finding, fields separated by tabs; percent-encoded so
+// that the DOM dump carries it unchanged. Links and pictures are given relative to the page's
+// folder ("./..."). Clicking every radio button in order leaves the last of each group checked,
+// which shows how the browser groups them.
 const char kReportScript[] = R"(<script>
-(() => {
+addEventListener('load', () => {
   const rows = [];
   const dir = location.href.slice(0, location.href.lastIndexOf('/') + 1);
   const here = (url) => decodeURI(url.startsWith(dir) ? './' + url.slice(dir.length) : url);
@@ -55,17 +56,22 @@ const char kReportScript[] = R"(<script>
     rows.push(['font', f.textContent, s.fontFamily, s.color, s.fontSize,
                (s.fontWeight >= 600 ? 'B' : '') + (s.fontStyle === 'italic' ? 'I' : '') +
                (underline ? 'U' : '')]);
-    rows.push(['line', f.textContent, paragraphs.indexOf(f.closest('p')),
-               Math.round(e.getBoundingClientRect().top)]);
+    rows.push(['paragraph', f.textContent, paragraphs.indexOf(f.closest('p'))]);
+    rows.push(['top', f.textContent, Math.round(e.getBoundingClientRect().top)]);
   }
   const pre = document.createElement('pre');
   pre.id = 'report';
   pre.textContent = encodeURIComponent(rows.map((r) => r.join('\t')).join('\n'));
   document.body.appendChild(pre);
-})();
+});
 </script>
 )";
 
+// A 1 x 1 GIF: the formula pictures the published page refers to are published beside it.
+const std::string kGif(
+    "GIF89a\x01\0\x01\0\x80\0\0\xff\xff\xff\0\0\0,\0\0\0\0\x01\0\x01\0\0\x02\x02\x44\x01\0;", 35);
+
+// The markup as GBK bytes, from the test's UTF-8 text.
 std::string Gbk(const std::string& utf8) {
     iconv_t cd = iconv_open("GBK", "UTF-8");
     std::string out(utf8.size() * 2, '\0');
@@ -93,6 +99,7 @@ std::string Bmp(int nWidth, int nHeight) {
     return bmp + std::string(nRow * nHeight, '\x80');
 }
 
+// The browser on PATH, empty when there is none.
 std::string FindChromium() {
     std::istringstream path(getenv("PATH") ? getenv("PATH") : "");
     for (std::string dir; std::getline(path, dir, ':');) {
@@ -104,6 +111,7 @@ std::string FindChromium() {
     return "";
 }
 
+// Undoes the report's encodeURIComponent: the bytes of its UTF-8 text.
 std::string PercentDecode(const std::string& s) {
     std::string out;
     for (size_t i = 0; i < s.size(); ++i) {
@@ -180,7 +188,7 @@ class HtmlInBrowser : public testing::Test {
 
     // The laid-out top of the text of the font whose text is given, -1 when there is none.
     int Top(const std::string& text) {
-        for (const std::string& row : m_rows["line"]) {
+        for (const std::string& row : m_rows["top"]) {
             if (row.starts_with(text + "\t")) return std::stoi(row.substr(row.rfind('\t') + 1));
         }
         return -1;
@@ -192,11 +200,11 @@ class HtmlInBrowser : public testing::Test {
 };
 
 TEST_F(HtmlInBrowser, FieldsCheckBoxesAndRadioButtonGroups) {
-    Open(
-        Gbk("答案：<Edit(100,20,'东海',0,16777215,0)><Edit(60,20,'2:1',0,16777215,0)>"
-            "<Check(1)><Check(0)>"
-            "<Choice(1,2)><Check(101)><Check(100)>"
-            "<Choice(2,2)><Check(100)><Check(101)>"));
+    ASSERT_NO_FATAL_FAILURE(
+        Open(Gbk("答案：<Edit(100,20,'东海',0,16777215,0)><Edit(60,20,'2:1',0,16777215,0)>"
+                 "<Check(1)><Check(0)>"
+                 "<Choice(1,2)><Check(101)><Check(100)>"
+                 "<Choice(2,2)><Check(100)><Check(101)>")));
     EXPECT_EQ(Rows("input"), (std::vector<std::string>{
                                  "text\t东海\t\t12",
                                  "text\t2:1\t\t7",
@@ -213,11 +221,13 @@ TEST_F(HtmlInBrowser, FieldsCheckBoxesAndRadioButtonGroups) {
 
 TEST_F(HtmlInBrowser, TextKeepsItsFontsColoursAndLineBreaks) {
     Write("pic.bmp", Bmp(40, 20));
-    Open(
-        Gbk("<Font('黑体',22,0,1,0)><Color(0,0,128)>物理 第一行\\n</Color></Font>"
-            "<Font('Times New Roman',12,1,0,1)><Color(255,0,0)>Second line</Color></Font>"
-            "<Font('楷体_GB2312',16,0,0,0)><Color(0,128,0)>说明：</Color></Font>"
-            "<Image('pic.bmp',0,150)><Formula('Formula\\Sum.fml',50,96,40)>"));
+    fs::create_directories(m_dir / "formula");
+    Write("formula/sum.gif", kGif);
+    ASSERT_NO_FATAL_FAILURE(
+        Open(Gbk("<Font('黑体',22,0,1,0)><Color(0,0,128)>物理 第一行\\n</Color></Font>"
+                 "<Font('Times New Roman',12,1,0,1)><Color(255,0,0)>Second line</Color></Font>"
+                 "<Font('楷体_GB2312',16,0,0,0)><Color(0,128,0)>说明：</Color></Font>"
+                 "<Image('pic.bmp',0,150)><Formula('Formula\\Sum.fml',50,96,40)>")));
     EXPECT_EQ(Rows("font"),
               (std::vector<std::string>{
                   "物理" + kNbsp + "第一行\t黑体\trgb(0, 0, 128)\t18px\tB",
@@ -225,12 +235,12 @@ TEST_F(HtmlInBrowser, TextKeepsItsFontsColoursAndLineBreaks) {
                   "说明：\t楷体_GB2312\trgb(0, 128, 0)\t16px\t",
               }));
     // The line break starts a paragraph, laid out below the first line.
-    EXPECT_EQ(Rows("line")[0].substr(0, Rows("line")[0].rfind('\t')),
-              "物理" + kNbsp + "第一行\t-1");
-    EXPECT_EQ(Rows("line")[1].substr(0, Rows("line")[1].rfind('\t')), "Second" + kNbsp + "line\t0");
+    EXPECT_EQ(Rows("paragraph"),
+              (std::vector<std::string>{"物理" + kNbsp + "第一行\t-1", "Second" + kNbsp + "line\t0",
+                                        "说明：\t0"}));
     EXPECT_GT(Top("Second" + kNbsp + "line"), Top("物理" + kNbsp + "第一行"));
-    // The picture beside the page and the formula's picture, which is not there, both take
-    // the size written for them.
+    // The picture and the formula's picture take the sizes written for them; the backslash
+    // of the formula's file name reads as a folder separator.
     EXPECT_EQ(Rows("img"), (std::vector<std::string>{
                                "./pic.bmp\tpic.bmp\t60x30\t60x30",
                                "./formula/sum.gif\tFormula\\Sum.fml\t48x20\t48x20",
@@ -239,7 +249,7 @@ TEST_F(HtmlInBrowser, TextKeepsItsFontsColoursAndLineBreaks) {
 
 TEST_F(HtmlInBrowser, HotLinksBecomeAnchorsWithTheirTargets) {
     Write("pic.bmp", Bmp(8, 8));
-    Open(
+    ASSERT_NO_FATAL_FAILURE(Open(
         Gbk("<HotLink(0,'第4页')><Font('宋体',12,0,0,1)><Color(128,0,128)>下一页</Color></Font>"
             "</HotLink><HotLink(1,100,80,620,460,'地图')><Image('pic.bmp',0,100)></HotLink>"
             "<HotLink(2,400,300,'注释1')>注释</HotLink><HotLink(3,2,'第3页')>换一题</HotLink>"
@@ -248,7 +258,7 @@ TEST_F(HtmlInBrowser, HotLinksBecomeAnchorsWithTheirTargets) {
             "<HotLink(21,0,0,9,9,'分')>评分</HotLink>"
             "<HotLink(23,'calc.exe','','C:\\Windows',0,0)>calc</HotLink>"
             "<HotLink(30,'http://www.example.edu.cn/physics/')>网站</HotLink>"
-            "<HotLink(31)>返回</HotLink>"));
+            "<HotLink(31)>返回</HotLink>")));
     // Codes 4, 10 and 21 make no anchor: their texts stay plain.
     EXPECT_EQ(Rows("a"), (std::vector<std::string>{
                              "./第4页.htm\t\t下一页",
@@ -266,10 +276,14 @@ TEST_F(HtmlInBrowser, HotLinksBecomeAnchorsWithTheirTargets) {
     EXPECT_EQ(Rows("font")[0], "下一页\t宋体\trgb(128, 0, 128)\t13px\tU");
 }
 
-// The example page with its pictures: the picture is not beside the published page, yet it
-// keeps its size.
+// The example page, its pictures published beside it (under the names the page gives them).
 TEST_F(HtmlInBrowser, ExamplePage) {
-    Open(Read(fs::path(TESSEL_EXAMPLES) / "exam-page.tsm"), TESSEL_EXAMPLES);
+    fs::create_directories(m_dir / "Image");
+    fs::copy_file(fs::path(TESSEL_EXAMPLES) / "image" / "map.bmp", m_dir / "Image" / "Map.BMP");
+    // The formula's picture is not published beside the page: its box keeps its size.
+    ASSERT_NO_FATAL_FAILURE(
+        Open(Read(fs::path(TESSEL_EXAMPLES) / "exam-page.tsm"), TESSEL_EXAMPLES));
+
     const std::vector<std::string> inputs = Rows("input");
     ASSERT_EQ(inputs.size(), 10u);
     EXPECT_EQ(inputs[2], "text\t东海\t\t10");
