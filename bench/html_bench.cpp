@@ -1,4 +1,5 @@
-// Publishing a page as HTML beside Qt's own HTML export of the same page.
+// Publishing a page as HTML beside Qt's own HTML export of the same page, and reading a page
+// beside Qt reading its own HTML of the same page.
 //
 // Ours: CodeGeneration in mode 1 (the HTML fragment) on the page's elements, pictures loaded
 // so that images have their sizes. The peer: QTextDocument::toHtml() of a document built once
@@ -13,14 +14,24 @@
 // Scores, clocks and column frames are left out, as our fragment leaves them out; so is the
 // raising and lowering of text, which the fragment writes as plain text.
 //
-// Both run on the example exam page and on its elements repeated to a 20 KB page. Bytes per
-// second are bytes of the page's markup, the same for both; html_bytes is the size of what
-// one export writes (ours in GBK, Qt's counted in UTF-8). The Qt rows carry qt_over_tessel,
-// Qt's CPU time over ours, and the ratios are printed again at the end.
+// Reading: ours is CWordAnalyzer::Convert of the page's markup into a list, emptied again after
+// every run, so freeing the elements is part of the cost. The peer is QTextDocument::setHtml()
+// of the HTML Qt's toHtml() writes for the document above, into one document kept for all the
+// runs; setHtml() drops the previous content first, so Qt frees its blocks within the runs too.
+// Neither loads pictures. For the reads, the C library's allocator keeps freed memory in the
+// process (see KeepFreedMemory), as in tessel_bench: otherwise, depending on where the runs
+// before have left the top of the heap, every read may fault its memory in again.
+//
+// All of it runs on the example exam page and on its elements repeated to a 20 KB page. Bytes
+// per second are bytes of the page's markup, the same for every row; html_bytes is the size of
+// what one export writes (ours in GBK, Qt's counted in UTF-8), input_bytes the size of what one
+// read takes (our markup; Qt's HTML counted in UTF-8). The Qt rows carry qt_over_tessel, Qt's
+// CPU time over ours for the same work, and the ratios are printed again at the end.
 //
 // --html_dump=DIR writes both exports of each page into DIR before the runs.
 
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include <QBrush>
@@ -56,8 +67,19 @@ namespace {
 
 enum class Input { kExample, kGrown };
 
-constexpr const char* kTesselName = "BM_HtmlExport_Tessel";
-constexpr const char* kQtName = "BM_HtmlExport_QTextDocument";
+// Each piece of work, ours and Qt's, under the title its ratio is printed with.
+struct Comparison {
+    const char* szTessel;
+    const char* szQt;
+    const char* szTitle;
+};
+
+constexpr Comparison kExport = {
+    "BM_HtmlExport_Tessel", "BM_HtmlExport_QTextDocument",
+    "Qt's toHtml() time / Tessel's HTML export time (goal: at least 10)"};
+constexpr Comparison kRead = {"BM_Read_Tessel", "BM_Read_QTextDocumentSetHtml",
+                              "Qt's setHtml() time / Tessel's markup read time"};
+constexpr Comparison kComparisons[] = {kExport, kRead};
 
 [[noreturn]] void Fail(const char* szWhat) {
     std::fprintf(stderr, "tessel_html_bench: %s\n", szWhat);
@@ -209,6 +231,7 @@ void BuildDocument(CMyList& list, QTextDocument& doc) {
 // --- The pages ------------------------------------------------------------------------------
 
 struct Prepared {
+    const BenchPage* pBench = nullptr;  // the markup
     std::size_t nMarkupBytes = 0;
     CMyList list;  // pictures loaded
     QTextDocument* pDoc = nullptr;
@@ -234,6 +257,20 @@ void Check(const Prepared& page) {
         Fail("the two exports differ in their links");
 }
 
+// Qt's read must take in what its export wrote: the same text, images and links. (It does not
+// give back the very same HTML: an anchor name comes back on the first character after it.)
+void CheckQtRead(const Prepared& page) {
+    QTextDocument doc;
+    doc.setHtml(page.strQt);
+    if (doc.toPlainText() != page.pDoc->toPlainText())
+        Fail("Qt reads back other text than its export of the page has");
+    std::string strRead = doc.toHtml().toStdString();
+    std::string strQt = page.strQt.toStdString();
+    if (Count(strRead, "<img ") != Count(strQt, "<img ") ||
+        Count(strRead, "<a href=") != Count(strQt, "<a href="))
+        Fail("Qt reads back other images or links than its export of the page has");
+}
+
 // Made once and kept until the process ends, like the application object.
 Prepared& PageFor(Input input) {
     static Prepared* pages[2] = {};
@@ -242,6 +279,7 @@ Prepared& PageFor(Input input) {
     tessel::platform::EnsureApplication();
     const BenchPage& bench = input == Input::kExample ? ExamplePage() : GrownPage();
     pPage = new Prepared;
+    pPage->pBench = &bench;
     pPage->nMarkupBytes = bench.strMarkup.size();
     CWordAnalyzer().Convert(bench.strMarkup.c_str(), &pPage->list);
     if (tessel::imaging::LoadListPictures(pPage->list, TESSEL_EXAMPLE_DIR) != 0)
@@ -251,6 +289,7 @@ Prepared& PageFor(Input input) {
     CWordAnalyzer().CodeGeneration(pPage->strTessel, &pPage->list, 1);
     pPage->strQt = pPage->pDoc->toHtml();
     Check(*pPage);
+    CheckQtRead(*pPage);
     return *pPage;
 }
 
@@ -263,7 +302,7 @@ void ReportThroughput(benchmark::State& state, const Prepared& page, std::size_t
 // --- The runs -------------------------------------------------------------------------------
 
 // Into a new string every run, as Qt makes a new one.
-void Tessel(benchmark::State& state, Input input) {
+void ExportTessel(benchmark::State& state, Input input) {
     Prepared& page = PageFor(input);
     CWordAnalyzer analyzer;
     for (auto _ : state) {
@@ -275,7 +314,7 @@ void Tessel(benchmark::State& state, Input input) {
     ReportThroughput(state, page, page.strTessel.size());
 }
 
-void QtTextDocument(benchmark::State& state, Input input) {
+void ExportQt(benchmark::State& state, Input input) {
     Prepared& page = PageFor(input);
     for (auto _ : state) {
         QString strOut = page.pDoc->toHtml();
@@ -283,6 +322,53 @@ void QtTextDocument(benchmark::State& state, Input input) {
         benchmark::ClobberMemory();
     }
     ReportThroughput(state, page, page.strQt.toUtf8().size());
+}
+
+void ReportRead(benchmark::State& state, const Prepared& page, std::size_t nInputBytes) {
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(page.nMarkupBytes));
+    state.counters["input_bytes"] = static_cast<double>(nInputBytes);
+}
+
+// From the first read on, freed memory stays with the allocator: none is given back when the
+// top of the heap is free (a page's elements are some hundreds of kilobytes; giving them back
+// after each run made our read of the 20 KB page five times slower once the exports had run
+// before it), and blocks of up to 32 MB come from the heap instead of mappings of their own.
+// Fixing either limit stops glibc from moving the mapping limit up by itself, so both are set;
+// 32 MB is as far as glibc would move it. The reads are registered after the exports, which
+// keep the allocator's defaults.
+void KeepFreedMemory() {
+    static const bool bDone = [] {
+        if (mallopt(M_MMAP_THRESHOLD, 32 << 20) == 0 || mallopt(M_TRIM_THRESHOLD, 256 << 20) == 0)
+            Fail("the allocator's limits cannot be set");
+        return true;
+    }();
+    (void)bDone;
+}
+
+void ReadTessel(benchmark::State& state, Input input) {
+    Prepared& page = PageFor(input);
+    KeepFreedMemory();
+    const char* szMarkup = page.pBench->strMarkup.c_str();
+    CWordAnalyzer analyzer;
+    CMyList list;
+    for (auto _ : state) {
+        analyzer.Convert(szMarkup, &list);
+        benchmark::DoNotOptimize(list.IsEmpty());
+        list.Clear();
+    }
+    ReportRead(state, page, page.nMarkupBytes);
+}
+
+void ReadQt(benchmark::State& state, Input input) {
+    Prepared& page = PageFor(input);
+    KeepFreedMemory();
+    QTextDocument doc;
+    for (auto _ : state) {
+        doc.setHtml(page.strQt);
+        benchmark::DoNotOptimize(doc.blockCount());
+    }
+    ReportRead(state, page, page.strQt.toUtf8().size());
 }
 
 void Dump(const char* szDir) {
@@ -320,27 +406,36 @@ class RatioReporter : public benchmark::ConsoleReporter {
                 run.aggregate_name != "mean" && run.aggregate_name != "median")
                 continue;
             const std::string& strName = run.run_name.function_name;
-            if (!strName.starts_with(kQtName)) continue;
-            std::string strOurs = kTesselName + strName.substr(std::strlen(kQtName));
-            std::string strKey = strOurs + "|" + run.aggregate_name;
-            if (auto it = m_aggregates.find(strKey); it != m_aggregates.end())
-                run.counters["qt_over_tessel"] = run.GetAdjustedCPUTime() / it->second;
+            for (const Comparison& comparison : kComparisons) {
+                if (!strName.starts_with(std::string(comparison.szQt) + "/")) continue;
+                std::string strOurs =
+                    comparison.szTessel + strName.substr(std::strlen(comparison.szQt));
+                std::string strKey = strOurs + "|" + run.aggregate_name;
+                if (auto it = m_aggregates.find(strKey); it != m_aggregates.end())
+                    run.counters["qt_over_tessel"] = run.GetAdjustedCPUTime() / it->second;
+            }
         }
         for (const Run& run : runs) {
-            if (run.run_name.function_name.starts_with(kTesselName))
-                m_aggregates[run.run_name.function_name + "|" + run.aggregate_name] =
-                    run.GetAdjustedCPUTime();
+            for (const Comparison& comparison : kComparisons) {
+                if (run.run_name.function_name.starts_with(std::string(comparison.szTessel) + "/"))
+                    m_aggregates[run.run_name.function_name + "|" + run.aggregate_name] =
+                        run.GetAdjustedCPUTime();
+            }
         }
         ConsoleReporter::ReportRuns(shown);
     }
 
     void PrintRatios() const {
-        std::printf("\nQt's toHtml() time / Tessel's HTML export time (goal: at least 10)\n");
-        for (const char* szPage : kPages) {
-            auto ours = m_times.find(std::string(kTesselName) + "/" + szPage);
-            auto theirs = m_times.find(std::string(kQtName) + "/" + szPage);
-            if (ours == m_times.end() || theirs == m_times.end()) continue;
-            std::printf("ratio %-14s %.1f\n", szPage, theirs->second / ours->second);
+        for (const Comparison& comparison : kComparisons) {
+            bool bTitle = false;
+            for (const char* szPage : kPages) {
+                auto ours = m_times.find(std::string(comparison.szTessel) + "/" + szPage);
+                auto theirs = m_times.find(std::string(comparison.szQt) + "/" + szPage);
+                if (ours == m_times.end() || theirs == m_times.end()) continue;
+                if (!bTitle) std::printf("\n%s\n", comparison.szTitle);
+                bTitle = true;
+                std::printf("ratio %-14s %.1f\n", szPage, theirs->second / ours->second);
+            }
         }
     }
 
@@ -365,15 +460,26 @@ int main(int argc, char** argv) {
     argc = nKept;
 
     auto min = [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); };
-    for (auto [input, szPage] :
-         {std::pair{Input::kExample, kPages[0]}, {Input::kGrown, kPages[1]}}) {
-        for (auto [szName, run] : {std::pair{kTesselName, &Tessel}, {kQtName, &QtTextDocument}}) {
-            std::string strName = std::string(szName) + "/" + szPage;
-            benchmark::RegisterBenchmark(strName.c_str(), run, input)
-                ->Unit(benchmark::kMicrosecond)
-                ->Repetitions(5)
-                ->ReportAggregatesOnly(true)
-                ->ComputeStatistics("min", min);
+    using RunFn = void (*)(benchmark::State&, Input);
+    struct Runs {
+        const Comparison& comparison;
+        RunFn tessel;
+        RunFn qt;
+    };
+    // Ours before Qt's on each page, so that Qt's rows find our time for their ratio.
+    for (const Runs& runs :
+         {Runs{kExport, &ExportTessel, &ExportQt}, {kRead, &ReadTessel, &ReadQt}}) {
+        for (auto [input, szPage] :
+             {std::pair{Input::kExample, kPages[0]}, {Input::kGrown, kPages[1]}}) {
+            for (auto [szName, run] : {std::pair{runs.comparison.szTessel, runs.tessel},
+                                       {runs.comparison.szQt, runs.qt}}) {
+                std::string strName = std::string(szName) + "/" + szPage;
+                benchmark::RegisterBenchmark(strName.c_str(), run, input)
+                    ->Unit(benchmark::kMicrosecond)
+                    ->Repetitions(5)
+                    ->ReportAggregatesOnly(true)
+                    ->ComputeStatistics("min", min);
+            }
         }
     }
     benchmark::Initialize(&argc, argv);

@@ -5,6 +5,7 @@
 
 #include "command.h"
 #include "document/my_list.h"
+#include "editor_host.h"
 #include "input.h"
 #include "markup/word_analyzer.h"
 
@@ -13,10 +14,18 @@ namespace {
 
 int RunMarkup(const Command& command, std::span<const std::string_view> args) {
     std::string_view strPath;
-    if (!ParseInputArgument(command, args, strPath)) return kExitFail;
+    EditorSettings settings;
+    bool bEditor = false;
+    const Option editor[] = {{.strName = "--editor", .pFlag = &bEditor}};
+    if (!ParseEditorArguments(command, args, editor, strPath, settings)) return kExitFail;
     const std::optional<Input> input = ReadInput(strPath);
     if (!input) return kExitFail;
 
+    if (bEditor) {
+        std::unique_ptr<EditorHost> pHost = EditorHost::Open(settings, input->strBytes);
+        if (!pHost) return kExitFail;
+        return WriteStdout(pHost->Editor().GetEditText()) && FlushStdout() ? kExitOk : kExitFail;
+    }
     const CWordAnalyzer analyzer;
     CMyList list;
     analyzer.Convert(input->strBytes.c_str(), &list);
@@ -29,7 +38,10 @@ int RunMarkup(const Command& command, std::span<const std::string_view> args) {
 
 const Command kMarkupCommand{
     .strName = "markup",
-    .strSynopsis = "[FILE|-]",
+    .strSynopsis =
+        "[FILE|-] [--editor [--width 600] [--height 400] [--zoom 1.0] "
+        "[--char-space 0] [--line-space 2] [--hotlink-color RRGGBB] "
+        "[--project DIR]]",
     .strSummary = "read the markup and write it back as the library writes it",
     .strHelp =
         "Reads the markup into elements and writes them back as markup, the way the editor\n"
@@ -41,8 +53,14 @@ const Command kMarkupCommand{
         "What the read drops (after an unknown tag, a NUL byte, 20481 bytes) is not written.\n"
         "\"tessel check\" tells what is lost.\n"
         "\n"
+        "With --editor the page is opened in the editor (headless, with the window options)\n"
+        "and the markup is what the editor hands back: the document after its first layout,\n"
+        "which drops empty text runs and multiple choices without options, with multi-column\n"
+        "frames written back in their flat form.\n"
+        "\n"
         "Exit status: 0 written, 2 the input cannot be read (or the output cannot be\n"
         "written).\n",
+    .strMoreHelp = kEditorOptionsHelp,
     .pRun = RunMarkup,
 };
 

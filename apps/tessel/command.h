@@ -17,9 +17,10 @@ inline constexpr int kExitFail = 2;  // the input cannot be read, or the command
 
 struct Command {
     std::string_view strName;
-    std::string_view strSynopsis;  // the arguments, as the usage line shows them
-    std::string_view strSummary;   // one line for the overview
-    std::string_view strHelp;      // what "tessel NAME --help" prints after the usage line
+    std::string_view strSynopsis;       // the arguments, as the usage line shows them
+    std::string_view strSummary;        // one line for the overview
+    std::string_view strHelp;           // what "tessel NAME --help" prints after the usage line
+    std::string_view strMoreHelp = {};  // options shared with other commands, printed after it
     int (*pRun)(const Command& command, std::span<const std::string_view> args);
 };
 
@@ -29,6 +30,8 @@ extern const Command kCheckCommand;
 extern const Command kPictureCommand;
 extern const Command kFormulaCommand;
 extern const Command kHtmlCommand;
+extern const Command kRenderCommand;
+extern const Command kRowsCommand;
 
 // Joins the pieces of a message.
 std::string Join(std::initializer_list<std::string_view> pieces);

@@ -12,9 +12,9 @@
 namespace tessel::cli {
 namespace {
 
-constexpr std::array<const Command*, 6> kCommands = {&kDumpCommand,    &kMarkupCommand,
-                                                     &kCheckCommand,   &kHtmlCommand,
-                                                     &kPictureCommand, &kFormulaCommand};
+constexpr std::array<const Command*, 8> kCommands = {
+    &kDumpCommand,   &kMarkupCommand, &kCheckCommand,   &kHtmlCommand,
+    &kRenderCommand, &kRowsCommand,   &kPictureCommand, &kFormulaCommand};
 
 bool IsHelpOption(std::string_view arg) {
     return arg == "--help" || arg == "-h";
@@ -56,6 +56,9 @@ void PrintCommandHelp(const Command& command) {
                 command.strName.data(), static_cast<int>(command.strSynopsis.size()),
                 command.strSynopsis.data(), static_cast<int>(command.strHelp.size()),
                 command.strHelp.data());
+    if (!command.strMoreHelp.empty())
+        std::printf("\n%.*s", static_cast<int>(command.strMoreHelp.size()),
+                    command.strMoreHelp.data());
 }
 
 int Main(std::span<const std::string_view> args) {

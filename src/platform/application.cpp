@@ -1,6 +1,6 @@
 #include "platform/application.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QtGlobal>
 
 #include <cstdlib>
@@ -21,7 +21,8 @@ void EnsureApplication() {
     static int argc = 1;
     static char name[] = "tessel";
     static char* argv[] = {name, nullptr};
-    static QGuiApplication* pApp = new QGuiApplication(argc, argv);
+    // A widget application, as windows need one (and drawing is content with it).
+    static QApplication* pApp = new QApplication(argc, argv);
     (void)pApp;
 }
 

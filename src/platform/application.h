@@ -2,10 +2,11 @@
 
 namespace tessel::platform {
 
-// Makes sure the process has the application object that drawing text needs. A host that
-// runs its own Qt application already has one and nothing happens; a command-line tool or a
-// test gets one on the offscreen platform (no display needed) that lives until the process
-// ends. Call it before the first drawing.
+// Makes sure the process has the application object that drawing text and windows need. A
+// host that runs its own Qt application already has one and nothing happens; a command-line
+// tool or a test gets a QApplication on the offscreen platform (no display needed) that lives
+// until the process ends. Call it before the first drawing. Windows need a QApplication: a
+// program that made only a QGuiApplication can draw, but CWnd::CreateEx fails in it.
 void EnsureApplication();
 
 }  // namespace tessel::platform

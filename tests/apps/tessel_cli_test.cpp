@@ -183,7 +183,7 @@ TEST_F(TesselTool, HelpGoesToStandardOutput) {
         for (const ToolResult& run :
              {Tool(command + " missing.tsm -h"), Tool(command + " --help")}) {
             EXPECT_EQ(run.nStatus, 0);
-            EXPECT_TRUE(run.strOut.starts_with("usage: tessel " + command + " [FILE|-]\n"));
+            EXPECT_TRUE(run.strOut.starts_with("usage: tessel " + command + " [FILE|-]"));
         }
     }
 }
@@ -264,5 +264,60 @@ TEST_F(TesselTool, HtmlWritesTheFragmentAndNamesPicturesLeftOut) {
     EXPECT_EQ(Tool("html page.tsm --page=1").nStatus, 2);
     EXPECT_EQ(Tool("html --project=proj page.tsm").nStatus, 0);
 }
+
+}  // namespace
+
+namespace {
+
+// The commands that open the editor headless, and the example host that embeds it.
+TEST_F(TesselTool, EditorCommandsOpenThePageInAHeadlessWindow) {
+    const std::string run = "<Font('Arial',12,0,0,0)><Color(0,0,0)>hello</Color></Font>";
+    const std::string frame = run + "<MultiColumn(2,10,100,100)><StartColumn>" + run +
+                              "<EndColumn><StartColumn>" + run + "<EndColumn>";
+    Write("page.tsm", frame);
+
+    ToolResult r = Tool("rows", "");
+    EXPECT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_EQ(r.strOut, "18 0 0 0\nend\n");
+    r = Tool("rows page.tsm --width 300 --line-space 0");
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    // The text's row, the frame alone on its row (as tall as its columns' text), and the
+    // empty row after a frame that ends the page.
+    EXPECT_EQ(r.strOut, "12 0 0 0\n12 1 0 0\n18 2 0 0\nend\n");
+
+    // The editor hands the frame back flat, its last column as wide as the rest of the line.
+    r = Tool("markup --editor page.tsm --width 300");
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_EQ(r.strOut, run + "<MultiColumn(2,10,100,200)><StartColumn>" + run +
+                            "<EndColumn><StartColumn>" + run + "<EndColumn>");
+
+    r = Tool("render page.tsm -o page.png --width 320 --height 90 --hotlink-color 00ff00");
+    ASSERT_EQ(r.nStatus, 0) << r.strErr;
+    r = Tool("picture page.png -o again.png");
+    EXPECT_EQ(r.strOut, "320 90 0\n") << r.strErr;
+
+    for (const std::string args : {"render page.tsm", "rows --width 0", "rows --zoom x",
+                                   "rows --hotlink-color 12345", "markup --editor --width"}) {
+        r = Tool(args);
+        EXPECT_EQ(r.nStatus, 2) << args;
+        EXPECT_NE(r.strErr.find("usage: tessel"), std::string::npos) << args;
+    }
+}
+
+#ifdef TESSEL_EXAMPLE_HOST
+TEST_F(TesselTool, TheExampleHostEmbedsTheEditor) {
+    const std::string page = std::string(TESSEL_EXAMPLES_DIR) + "/exam-page.tsm";
+    const std::string command = "cd '" + m_dir.string() + "' && QT_QPA_PLATFORM=offscreen '" +
+                                TESSEL_EXAMPLE_HOST + "' '" + page + "' --project '" +
+                                TESSEL_EXAMPLES_DIR + "' --print-and-quit >host.out 2>host.err";
+    const int nWait = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(nWait) && WEXITSTATUS(nWait) == 0) << Read("host.err");
+    const ToolResult r =
+        Tool("markup --editor '" + page + "' --project '" + TESSEL_EXAMPLES_DIR + "'");
+    ASSERT_EQ(r.nStatus, 0);
+    EXPECT_EQ(Read("host.out"), r.strOut);
+    EXPECT_GT(r.strOut.size(), 4000u);
+}
+#endif
 
 }  // namespace

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+namespace tessel::resources {
+
+// The bytes of a bitmap resource of the library, a whole BMP file (header, colour table and
+// rows), by its resource id; empty when there is no bitmap of that id:
+//   438  a small list icon, 18 x 17: a multiple-choice marker
+//   532  a tick in a box, 18 x 17: a judgement box that is right, or the right option
+//   533  an empty square, 19 x 19: an option box
+//   534  a cross in a box, 18 x 17: a judgement box that is wrong
+std::span<const std::uint8_t> BitmapResource(unsigned nID);
+
+}  // namespace tessel::resources

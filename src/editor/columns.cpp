@@ -1,0 +1,187 @@
+// Multi-column frames: building them from the markup's flat form, their column editors, and
+// the flat form again for writing.
+#include <memory>
+
+#include "editor/tessel_edit.h"
+
+namespace {
+
+// The frame number of a frame element: the slot after its column widths.
+int FrameNumber(const CLink& frame) {
+    int n = frame.m_Command[0].nValue;
+    return n >= 0 && n + 2 < kCommandSlots ? frame.m_Command[n + 2].nValue : -1;
+}
+
+CLink* NewColumnMark(int nKind) {
+    auto* p = new CLink;
+    p->m_nKind = nKind;
+    return p;
+}
+
+CLink* CopyOf(const CLink* pSrc) {
+    auto* p = new CLink;
+    CopyLink(p, pSrc);
+    return p;
+}
+
+}  // namespace
+
+// Turns each MultiColumn element followed by its StartColumn ... EndColumn groups into one
+// frame element (kind 16) whose columns live in column editors. Markup the editor's writer
+// never produces is repaired so that nothing read is lost:
+// - a MultiColumn with no columns or more than 16, or beyond the eighth frame, has no place
+//   in the column table: it stays an ordinary element, its column marks and contents stay in
+//   the document as they are, and GetEditText writes them back unchanged;
+// - elements inside a frame but outside any column join the column that follows them;
+// - a frame whose markup ends before all its columns are closed gets the open column and
+//   empty columns for the rest.
+void CTesselEdit::PrevCreateList() {
+    if (!m_pList) return;
+    int nFrame = 0;
+    bool bInFrame = false;
+    int nOpen = 0, nColumn = 0;
+    std::unique_ptr<CMyList> pColumn;   // the column being filled
+    std::unique_ptr<CMyList> pPending;  // elements in the frame between columns
+
+    auto takePending = [&]() {
+        return pPending ? std::move(pPending) : std::make_unique<CMyList>();
+    };
+    // Hands a column's elements to its editor.
+    auto closeColumn = [&](std::unique_ptr<CMyList> pList) {
+        auto* pEditor = new CTesselEdit;
+        pEditor->m_pList = pList.release();
+        delete m_pChildEdit[nFrame][nColumn];
+        m_pChildEdit[nFrame][nColumn] = pEditor;
+        ++nColumn;
+        if (--nOpen == 0) {
+            bInFrame = false;
+            ++nFrame;
+        }
+    };
+
+    m_pList->First();
+    while (m_pList->IsInList()) {
+        CLink* pLink = m_pList->GetCurr();
+        if (!bInFrame) {
+            int n = pLink->m_Command[0].nValue;
+            if (pLink->m_nKind == kKindMultiColumn && n >= 1 && n <= kMaxColumns &&
+                nFrame < kMaxFrames) {
+                pLink->m_nKind = kKindColumnFrame;
+                pLink->m_Command[n + 2].nValue = nFrame;
+                bInFrame = true;
+                nOpen = n;
+                nColumn = 0;
+            }
+            m_pList->Next();
+            continue;
+        }
+        switch (pLink->m_nKind) {
+            case kKindStartColumn:
+                if (pColumn) closeColumn(std::move(pColumn));  // the last one had no end
+                if (!bInFrame) continue;  // the frame is complete: this mark stands outside
+                pColumn = takePending();
+                delete m_pList->Remove();
+                break;
+            case kKindEndColumn:
+                closeColumn(pColumn ? std::move(pColumn) : takePending());
+                delete m_pList->Remove();
+                break;
+            default:
+                if (!pColumn && !pPending) pPending = std::make_unique<CMyList>();
+                (pColumn ? *pColumn : *pPending).Append(m_pList->Remove());
+                break;
+        }
+    }
+    if (bInFrame) {
+        // The markup ended inside a frame: close what is open and give the frame all its
+        // columns; what waited between columns goes to the next (or the last) one.
+        if (pColumn) closeColumn(std::move(pColumn));
+        while (bInFrame)
+            closeColumn(takePending());
+    }
+}
+
+void CTesselEdit::OpenColumnEditors(DWORD crHotLink, int nCharSpace, int nLineSpace) {
+    for (m_pList->First(); m_pList->IsInList(); m_pList->Next()) {
+        CLink* pFrame = m_pList->GetCurr();
+        if (pFrame->m_nKind != kKindColumnFrame) continue;
+        int n = pFrame->m_Command[0].nValue, f = FrameNumber(*pFrame);
+        if (n < 1 || n > kMaxColumns || f < 0 || f >= kMaxFrames) continue;
+        int nUsed = 0;
+        for (int i = 0; i < n; ++i) {
+            // The last column takes the rest of the line.
+            if (i == n - 1) pFrame->m_Command[i + 2].nValue = m_rcEdit.Width() - nUsed;
+            int nWidth = pFrame->m_Command[i + 2].nValue;
+            CTesselEdit* pEditor = m_pChildEdit[f][i];
+            if (!pEditor) pEditor = m_pChildEdit[f][i] = new CTesselEdit;
+            if (!pEditor->m_pList) pEditor->m_pList = new CMyList;
+            pEditor->Edit(m_hWnd, CRect(0, 0, nWidth, 0), crHotLink, nullptr, nCharSpace,
+                          nLineSpace, 1.0);
+            pEditor->ShowWindow(SW_HIDE);
+            pEditor->m_nEditID = f * kMaxColumns + i;
+            nUsed += nWidth;
+        }
+    }
+}
+
+CTesselEdit* CTesselEdit::MakeColumnEditor(int nFrame, int nColumn, int nWidth, CMyList* pList) {
+    if (nFrame < 0 || nFrame >= kMaxFrames || nColumn < 0 || nColumn >= kMaxColumns) {
+        delete pList;
+        return nullptr;
+    }
+    delete m_pChildEdit[nFrame][nColumn];
+    m_pChildEdit[nFrame][nColumn] = nullptr;
+    auto pEditor = std::make_unique<CTesselEdit>();
+    pEditor->m_pList = pList ? pList : new CMyList;
+    if (!m_hWnd || !pEditor->Edit(m_hWnd, CRect(0, 0, nWidth, 0), m_crHotLink, nullptr,
+                                  m_nCharSpace, m_nLineSpace, 1.0))
+        return nullptr;
+    pEditor->ShowWindow(SW_HIDE);
+    pEditor->m_nEditID = nFrame * kMaxColumns + nColumn;
+    m_pChildEdit[nFrame][nColumn] = pEditor.get();
+    return pEditor.release();
+}
+
+void CTesselEdit::DeleteMColumn(CLink* pFrame) {
+    if (!pFrame) return;
+    int n = pFrame->m_Command[0].nValue, f = FrameNumber(*pFrame);
+    if (n < 0 || n > kMaxColumns || f < 0 || f >= kMaxFrames) return;
+    for (int i = 0; i < n; ++i) {
+        delete m_pChildEdit[f][i];
+        m_pChildEdit[f][i] = nullptr;
+    }
+}
+
+void CTesselEdit::ReleaseColumnEditors() {
+    for (auto& row : m_pChildEdit) {
+        for (CTesselEdit*& pEditor : row) {
+            delete pEditor;
+            pEditor = nullptr;
+        }
+    }
+}
+
+void CTesselEdit::FlattenInto(CMyList& flat) {
+    for (m_pList->First(); m_pList->IsInList(); m_pList->Next()) {
+        const CLink* pLink = m_pList->GetCurr();
+        if (pLink->m_nKind != kKindColumnFrame) {
+            flat.Append(CopyOf(pLink));
+            continue;
+        }
+        CLink* pMulti = CopyOf(pLink);
+        pMulti->m_nKind = kKindMultiColumn;
+        flat.Append(pMulti);
+        int n = pLink->m_Command[0].nValue, f = FrameNumber(*pLink);
+        for (int i = 0; i < n; ++i) {
+            flat.Append(NewColumnMark(kKindStartColumn));
+            CTesselEdit* pEditor =
+                f >= 0 && f < kMaxFrames && i < kMaxColumns ? m_pChildEdit[f][i] : nullptr;
+            if (pEditor && pEditor->m_pList) {
+                CMyList& column = *pEditor->m_pList;
+                for (column.First(); column.IsInList(); column.Next())
+                    flat.Append(CopyOf(column.GetCurr()));
+            }
+            flat.Append(NewColumnMark(kKindEndColumn));
+        }
+    }
+}

@@ -1,0 +1,292 @@
+// The editor window as a whole: construction, opening, the message map, painting, scrolling
+// and handing the markup back.
+#include <cmath>
+#include <cstring>
+
+#include "editor/tessel_edit.h"
+#include "widgets/symbol_window.h"
+#include "widgets/tool_window.h"
+
+namespace {
+constexpr UINT_PTR kClipboardTimer = 1;
+constexpr UINT kClipboardTimerMs = 300;
+constexpr int kToolBarGap = 20;  // the tool window floats this far above the editor
+}  // namespace
+
+CTesselEdit::CTesselEdit() = default;
+
+CTesselEdit::~CTesselEdit() {
+    ReleaseColumnEditors();
+    delete m_pList;
+    delete m_pCutList;
+    delete m_pCaretBmp;
+    delete m_pMemBitmap;
+    delete m_pToolBar;
+    if (m_bOwnsSymbolDlg && g_pSymbolDlg) {
+        delete g_pSymbolDlg;
+        g_pSymbolDlg = nullptr;
+    }
+    if (m_hWnd) DestroyWindow();
+}
+
+CharFormat CTesselEdit::CurrentFormat() const {
+    CharFormat fmt;
+    fmt.strFontName = m_strFontName;
+    fmt.nFontSize = m_nFontSize;
+    fmt.bItalic = m_bItalic;
+    fmt.bBold = m_bBold;
+    fmt.bUnderline = m_bUnderline;
+    fmt.nRed = m_nRed;
+    fmt.nGreen = m_nGreen;
+    fmt.nBlue = m_nBlue;
+    fmt.bRaised = m_bRaised;
+    fmt.bLowered = m_bLowered;
+    fmt.nHotLink = m_nHotLink;
+    return fmt;
+}
+
+int CTesselEdit::Edit(QWidget* pParent, CRect rect, DWORD crHotLink, const char* pszText,
+                      int nCharSpace, int nLineSpace, double dZoom) {
+    CWnd* pHost = tessel::platform::AttachWidget(pParent);
+    return Edit(pHost ? pHost->m_hWnd : nullptr, rect, crHotLink, pszText, nCharSpace, nLineSpace,
+                dZoom);
+}
+
+int CTesselEdit::Edit(HWND hWndParent, CRect rect, DWORD crHotLink, const char* pszText,
+                      int nCharSpace, int nLineSpace, double dZoom) {
+    m_hIBeam = LoadCursor(IDC_IBEAM);
+    m_hArrow = LoadCursor(IDC_ARROW);
+    const char* szClass = AfxRegisterWndClass(CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, m_hIBeam);
+    if (!CreateEx(WS_EX_TRANSPARENT, szClass, "", WS_CHILD | WS_VISIBLE, rect.left, rect.top,
+                  rect.Width(), rect.Height(), hWndParent, 0))
+        return 0;
+    g_nClipFormat = RegisterClipboardFormat("super text edit");
+    m_dZoom = dZoom;
+
+    // One Insert Symbol window serves the process. The top-level editor that finds none makes
+    // it and is the one that destroys it, so the slot never points at a destroyed window
+    // while that editor lives; column editors never touch it.
+    if (pszText && !g_pSymbolDlg) {
+        auto* pSymbols = new CSymbolDlg;
+        if (pSymbols->Create(this, this)) {
+            pSymbols->ShowWindow(SW_HIDE);
+            g_pSymbolDlg = pSymbols;
+            m_bOwnsSymbolDlg = true;
+        } else {
+            delete pSymbols;
+        }
+    }
+
+    CRect rcClient;
+    GetClientRect(&rcClient);
+    m_rcEdit = CRect(0, 0, rcClient.Width(), rcClient.Height());
+    m_crHotLink = crHotLink;
+    m_nCharSpace = nCharSpace;
+    m_nLineSpace = nLineSpace;
+    m_nEditID = -1;
+    g_nFocusEdit = -1;
+
+    if (pszText) {
+        delete m_pList;
+        m_pList = new CMyList;
+        m_Analyzer.Convert(pszText, m_pList);
+    }
+    if (m_pList) {
+        PrevCreateList();
+        OpenColumnEditors(crHotLink, nCharSpace, nLineSpace);
+        // Each column editor took the focus as its window was made; the editor the host
+        // opened is the one to type in.
+        if (pszText) {
+            SetFocus();
+            g_nFocusEdit = m_nEditID;
+        }
+    }
+
+    if (pszText) {
+        SetTimer(kClipboardTimer, kClipboardTimerMs);
+        m_pToolBar = new CEditToolWnd;
+        if (m_pToolBar->Create(this, this)) {
+            CRect rcBar;
+            m_pToolBar->GetWindowRect(&rcBar);
+            CPoint origin(0, 0);
+            ClientToScreen(&origin);
+            m_pToolBar->MoveWindow(origin.x, origin.y - rcBar.Height() - kToolBarGap, rcBar.Width(),
+                                   rcBar.Height(), TRUE);
+            m_pToolBar->ShowWindow(SW_SHOW);
+        }
+    }
+    CreateMenu();
+
+    m_nViewOrgY = 0;
+    m_CurPos = m_SelStart = m_SelEnd = TEXTPOS{};
+    CClientDC dc(this);
+    SetRow(&dc);
+    return 1;
+}
+
+int CTesselEdit::OnCreate(LPCREATESTRUCT lpCreateStruct) {
+    if (CWnd::OnCreate(lpCreateStruct) == -1) return -1;
+    SetFocus();
+    g_nFocusEdit = m_nEditID;
+    return 0;
+}
+
+void CTesselEdit::OnActivate(UINT nState, CWnd* pWndOther, BOOL bMinimized) {
+    CWnd::OnActivate(nState, pWndOther, bMinimized);
+    g_nFocusEdit = m_nEditID;
+}
+
+void CTesselEdit::OnKillFocus(CWnd* pNewWnd) {
+    CWnd::OnKillFocus(pNewWnd);
+}
+
+void CTesselEdit::OnDestroy() {
+    DestroyCursor(m_hIBeam);
+    DestroyCursor(m_hArrow);
+    m_hIBeam = m_hArrow = nullptr;
+    if (m_pToolBar) {  // a top-level editor
+        KillTimer(kClipboardTimer);
+        if (!OpenClipboard(this)) return;
+        CloseClipboard();
+    }
+    if (m_bOwnsSymbolDlg && g_pSymbolDlg) {
+        delete g_pSymbolDlg;
+        g_pSymbolDlg = nullptr;
+        m_bOwnsSymbolDlg = false;
+    }
+    CWnd::OnDestroy();
+}
+
+void CTesselEdit::OnPaint() {
+    CPaintDC dc(this);
+    if (!m_pList) return;
+    SetRow(&dc);
+    ExcludeChildWndClip(this, &dc, nullptr);
+    DrawMyList(&dc, m_pList, m_Row, m_rcEdit);
+    ReShowPartSelected(&dc, m_SelStart, m_SelEnd, 1);
+    // Only the editor that has the user's attention takes the process's one caret, so that
+    // painting a column does not pull the caret away from the editor being typed in.
+    if (g_nFocusEdit == m_nEditID) RefreshCaret(&dc);
+}
+
+void CTesselEdit::ExcludeChildWndClip(CWnd* pWnd, CDC* pDC, CWnd* pChild) {
+    auto exclude = [&](CWnd* pOne) {
+        if (!pOne->m_hWnd || !pOne->IsWindowVisible()) return;
+        CRect rc;
+        pOne->GetWindowRect(&rc);
+        pWnd->ScreenToClient(&rc);
+        pDC->ExcludeClipRect(rc);
+    };
+    if (pChild) {
+        exclude(pChild);
+        return;
+    }
+    for (CWnd* pOne : pWnd->GetChildren())
+        exclude(pOne);
+}
+
+int CTesselEdit::SetMyViewPort(CDC* pDC) {
+    // The cursor's row: the last row whose start the cursor has reached.
+    int r = 0, y = 0;
+    while (r + 1 < kMaxRows && !m_Row[r + 1].IsEndMarker() && m_CurPos >= m_Row[r + 1].Start()) {
+        y += m_Row[r].nHeight;
+        ++r;
+    }
+    const int nRowHeight = m_Row[r].IsEndMarker() ? 0 : m_Row[r].nHeight;
+    const int nScrolled = std::abs(m_nViewOrgY);
+    const int nView = m_rcEdit.bottom;
+    if (y + nRowHeight > nScrolled + nView) {
+        m_nViewOrgY = nView - (y + nRowHeight);
+    } else if (y < nScrolled) {
+        m_nViewOrgY = -y;
+    } else {
+        return 0;
+    }
+    if (pDC) pDC->SetViewportOrg(0, m_nViewOrgY);
+    return 1;
+}
+
+int CTesselEdit::GetEditText(char* pszBuffer) {
+    if (!m_pList || m_pList->IsEmpty()) return 1;
+    std::string out = GetEditText();
+    std::memcpy(pszBuffer, out.c_str(), out.size() + 1);
+    return 1;
+}
+
+std::string CTesselEdit::GetEditText() {
+    std::string out;
+    if (!m_pList || m_pList->IsEmpty()) return out;
+    CMyList flat;
+    FlattenInto(flat);
+    m_Analyzer.CodeGeneration(out, &flat, 0);
+    return out;
+}
+
+void CTesselEdit::SetDirPrj(const std::string& strDir) {
+    m_strDirPrj = strDir;
+}
+
+void CTesselEdit::SetStringArray(const CStringArray* pMedia, const CStringArray* pPage,
+                                 const CStringArray* pIdent) {
+    m_saMedia = pMedia ? *pMedia : CStringArray{};
+    m_saPage = pPage ? *pPage : CStringArray{};
+    m_saIdent = pIdent ? *pIdent : CStringArray{};
+}
+
+void CTesselEdit::CreateMenu() {
+    if (m_Menu.IsCreated()) return;
+    m_Menu.CreatePopupMenu();
+    m_Menu.AppendMenu(MF_STRING, 53004, "Cut(&T)");
+    m_Menu.AppendMenu(MF_STRING, 53003, "Copy(&C)");
+    m_Menu.AppendMenu(MF_STRING, 53005, "Paste(&P)");
+    m_Menu.AppendMenu(MF_SEPARATOR);
+    m_Menu.AppendMenu(MF_STRING, 53018, "Hot_Link(&H)");
+}
+
+const MessageMap* CTesselEdit::GetMessageMap() const {
+    using E = CTesselEdit;
+    static constexpr MessageMapEntry kEntries[] = {
+        MapMessage<WM_CREATE, &E::OnCreate>(),
+        MapMessage<WM_KEYDOWN, &E::OnKeyDown>(),
+        MapMessage<WM_LBUTTONDOWN, &E::OnLButtonDown>(),
+        MapMessage<WM_CHAR, &E::OnChar>(),
+        MapMessage<WM_KEYUP, &E::OnKeyUp>(),
+        MapMessage<WM_LBUTTONUP, &E::OnLButtonUp>(),
+        MapMessage<WM_MOUSEMOVE, &E::OnMouseMove>(),
+        MapMessage<WM_DESTROY, &E::OnDestroy>(),
+        MapMessage<WM_PAINT, &E::OnPaint>(),
+        MapNotify<53025, CBN_SELCHANGE, &E::OnSelchangeComboFont>(),
+        MapNotify<53024, CBN_SELCHANGE, &E::OnSelchangeComboSize>(),
+        MapCommand<53009, &E::OnInsertImage>(),
+        MapCommand<53010, &E::OnInsertFomular>(),
+        MapCommand<53011, &E::OnInsertEdit>(),
+        MapCommand<53012, &E::OnInsertCheck>(),
+        MapCommand<53013, &E::OnInsertChoice>(),
+        MapCommand<53016, &E::OnInsertPageTotalScore>(),
+        MapCommand<53015, &E::OnInsertTotalScore>(),
+        MapCommand<53014, &E::OnInsertPageScore>(),
+        MapCommand<53017, &E::OnInsertMColumn>(),
+        MapCommand<53018, &E::OnInsertHLink>(),
+        MapCommand<53004, &E::OnInsertCut>(),
+        MapCommand<53003, &E::OnInsertCopy>(),
+        MapCommand<53005, &E::OnInsertPaste>(),
+        MapCommand<53006, &E::OnInsertBond>(),
+        MapCommand<53007, &E::OnInsertItalic>(),
+        MapCommand<53008, &E::OnInsertULine>(),
+        MapCommand<53027, &E::OnbtnFootUp>(),
+        MapCommand<53028, &E::OnbtnPro>(),
+        MapCommand<53026, &E::OnbtnFootDown>(),
+        MapMessage<WM_LBUTTONDBLCLK, &E::OnLButtonDblClk>(),
+        MapMessage<WM_RBUTTONDOWN, &E::OnRButtonDown>(),
+        MapMessage<WM_RBUTTONUP, &E::OnRButtonUp>(),
+        MapMessage<WM_KILLFOCUS, &E::OnKillFocus>(),
+        MapMessage<WM_ACTIVATE, &E::OnActivate>(),
+        MapMessage<WM_TIMER, &E::OnTimer>(),
+        MapMessage<WM_SETCURSOR, &E::OnSetCursor>(),
+        MapCommand<52770, &E::OnInsertTxt>(),
+        MapCommand<52768, &E::OnInsertSymbol>(),
+        MapMessage<kColourChosenMessage, &E::OnSelchangeComboColor>(),
+    };
+    static const MessageMap kMap{CWnd::GetThisMessageMap(), kEntries};
+    return &kMap;
+}

@@ -1,0 +1,6 @@
+// State shared by every editor of the process, used on the user-interface thread only.
+#include "editor/tessel_edit.h"
+
+int g_nFocusEdit = -1;
+unsigned int g_nClipFormat = 0;
+CSymbolDlg* g_pSymbolDlg = nullptr;

@@ -1,0 +1,379 @@
+// The row table: SetRow tidies the document and breaks it into rows; the Get*LineMaxHeight
+// functions decide how much of a row each kind of element takes and how tall it makes it.
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <utility>
+
+#include "editor/edit_bitmaps.h"
+#include "editor/tessel_edit.h"
+#include "formula/formula.h"
+#include "imaging/picture.h"
+
+namespace {
+
+// Columns of a frame element and its frame number; -1 when either is outside the table.
+int ColumnCount(const CLink* pFrame) {
+    const int n = pFrame->m_Command[0].nValue;
+    return n >= 0 && n <= kMaxColumns ? n : -1;
+}
+int FrameNumber(const CLink* pFrame) {
+    const int n = ColumnCount(pFrame);
+    if (n < 0) return -1;
+    const int f = pFrame->m_Command[n + 2].nValue;
+    return f >= 0 && f < kMaxFrames ? f : -1;
+}
+
+bool IsEmptyText(const CLink* pLink) {
+    return pLink->m_nKind == kKindText && pLink->m_Command[0].strText.empty();
+}
+
+bool IsOptionBox(const CLink* pLink) {
+    const int nState = pLink->m_Command[0].nValue;
+    return pLink->m_nKind == kKindCheck && (nState == 100 || nState == 101);
+}
+
+// Element nLink of the list (the list's cursor is left before it); null when there is none.
+CLink* LinkAt(CMyList* pList, int nLink) {
+    pList->First();
+    for (int i = 0; i < nLink && pList->IsInList(); ++i)
+        pList->Next();
+    return pList->GetCurr();
+}
+
+}  // namespace
+
+bool CTesselEdit::LoadFailedInThisLayout(const CLink* pLink) const {
+    return m_bInLayout &&
+           std::find(m_LoadFailures.begin(), m_LoadFailures.end(), pLink) != m_LoadFailures.end();
+}
+
+void CTesselEdit::SetRow(CDC* pDC) {
+    if (!m_pList) return;
+
+    // An empty document: the cursor and the selection go back to the start. (A placeholder
+    // element would be removed again by the cleanup below, so none is made.)
+    if (m_pList->IsEmpty()) m_CurPos = m_SelStart = m_SelEnd = TEXTPOS{};
+
+    // Removes the current element of the list, counting it out of the cursor's element index
+    // when it stood before the cursor.
+    auto removeCurrent = [this](int nIndex) {
+        delete m_pList->Remove();
+        if (nIndex < m_CurPos.nLink) --m_CurPos.nLink;
+    };
+
+    if (m_nEditID == -1) {
+        // A frame whose number another frame already has (a pasted copy) gets the first free
+        // number and column editors holding copies of the first frame's columns.
+        for (CLink* pFrame = LinkAt(m_pList, 0); pFrame; pFrame = pFrame->m_pNext) {
+            if (pFrame->m_nKind != kKindColumnFrame || ColumnCount(pFrame) < 1) continue;
+            const int f = FrameNumber(pFrame);
+            if (f < 0) continue;
+            for (CLink* pDup = pFrame->m_pNext; pDup;) {
+                CLink* pNext = pDup->m_pNext;
+                const int nDup = ColumnCount(pDup);
+                if (pDup->m_nKind == kKindColumnFrame && nDup >= 1 && FrameNumber(pDup) == f) {
+                    int g = 0;
+                    while (g < kMaxFrames && m_pChildEdit[g][0])
+                        ++g;
+                    if (g == kMaxFrames) {
+                        // No free place in the table of column editors: the copy is dropped.
+                        int nIndex = 0;
+                        for (m_pList->First(); m_pList->GetCurr() != pDup; m_pList->Next())
+                            ++nIndex;
+                        removeCurrent(nIndex);
+                    } else {
+                        pDup->m_Command[nDup + 2].nValue = g;
+                        for (int i = 0; i < nDup; ++i) {
+                            auto* pColumn = new CMyList;
+                            if (CTesselEdit* pSource = m_pChildEdit[f][i];
+                                pSource && pSource->m_pList) {
+                                CMyList& source = *pSource->m_pList;
+                                for (source.First(); source.IsInList(); source.Next()) {
+                                    auto* pCopy = new CLink;
+                                    CopyLink(pCopy, source.GetCurr());
+                                    pColumn->Append(pCopy);
+                                }
+                            }
+                            MakeColumnEditor(g, i, pDup->m_Command[i + 2].nValue, pColumn);
+                        }
+                    }
+                }
+                pDup = pNext;
+            }
+        }
+    } else {
+        // A column cannot hold a frame.
+        int nIndex = 0;
+        for (m_pList->First(); m_pList->IsInList(); ++nIndex) {
+            CLink* pLink = m_pList->GetCurr();
+            if (pLink->m_nKind != kKindColumnFrame) {
+                m_pList->Next();
+                continue;
+            }
+            DeleteMColumn(pLink);
+            removeCurrent(nIndex);
+        }
+    }
+
+    for (int r = 0; r < kMaxRows; ++r)
+        m_Row[r] = ROW{0, 0, 0, 0};
+    if (m_pList->IsEmpty()) {
+        m_Row[0] = ROW{kEmptyRowHeight, 0, 0, 0};
+        m_Row[1] = ROW{};
+        return;
+    }
+
+    // Option counts: each Choice counts the option boxes after it, up to the next Choice.
+    CLink* pChoice = nullptr;
+    int nOptions = 0;
+    for (m_pList->First(); m_pList->IsInList(); m_pList->Next()) {
+        CLink* pLink = m_pList->GetCurr();
+        if (pLink->m_nKind == kKindChoice) {
+            if (pChoice) pChoice->m_Command[1].nValue = nOptions;
+            pChoice = pLink;
+            nOptions = 0;
+        } else if (IsOptionBox(pLink)) {
+            ++nOptions;
+        }
+    }
+    if (pChoice) pChoice->m_Command[1].nValue = nOptions;
+
+    // Cleanup: empty Text elements and Choices without options go.
+    int nIndex = 0;
+    for (m_pList->First(); m_pList->IsInList(); ++nIndex) {
+        CLink* pLink = m_pList->GetCurr();
+        if (IsEmptyText(pLink) ||
+            (pLink->m_nKind == kKindChoice && pLink->m_Command[1].nValue == 0))
+            removeCurrent(nIndex);
+        else
+            m_pList->Next();
+    }
+
+    m_LoadFailures.clear();
+    m_bInLayout = true;
+    WordHintScope hints(*this);
+    TEXTPOS p;
+    int r = 0;
+    while (p.nLink != kEndMark && r < kMaxRows) {
+        const TEXTPOS start = p;
+        int x = m_rcEdit.left, nHeight = 0;
+        GetLineMaxHeight(pDC, m_pList, m_rcEdit, x, nHeight, p.nLink, p.nWord, p.nChar);
+        if (p.nLink != kEndMark) {
+            CLink* pLink = LinkAt(m_pList, p.nLink);
+            if (p.nChar == kEndMark) {
+                // The row ended after word p.nWord: the next row starts with the next word,
+                // or with the next element after the element's last word. (A word after
+                // p.nWord is there when its offset is inside the text: the same as p.nWord
+                // being below GetLinkWordNum - 1, without counting every word again.)
+                const std::string& text = pLink->m_Command[0].strText;
+                if (pLink->m_nKind == kKindText &&
+                    OffsetOf(text, p.nWord + 1, 0) < static_cast<int>(text.size()))
+                    p = TEXTPOS{p.nLink, p.nWord + 1, 0};
+                else
+                    p.nWord = p.nChar = kEndMark;
+            }
+            if (p.nWord == kEndMark) p = TEXTPOS{p.nLink + 1, 0, 0};
+        }
+        if (nHeight == 0) nHeight = kEmptyRowHeight;
+        m_Row[r++] = ROW{nHeight, start.nLink, start.nWord, start.nChar};
+    }
+    m_Row[r] = ROW{};
+    m_bInLayout = false;
+    m_LoadFailures.clear();
+}
+
+int CTesselEdit::GetLineMaxHeight(CDC* pDC, CMyList* pList, CRect rc, int& x, int& nHeight,
+                                  int& nLink, int& nWord, int& nChar) {
+    LinkAt(pList, nLink);
+    int bFitted = 1;
+    while (bFitted && pList->IsInList()) {
+        CLink* pLink = pList->GetCurr();
+        if (pLink->m_nKind != kKindText) nWord = nChar = 0;
+        switch (pLink->m_nKind) {
+            case kKindText:
+                bFitted = GetTextLineMaxHeight(pDC, rc, pLink, x, nHeight, nWord, nChar);
+                break;
+            case kKindImage:
+                bFitted = GetImageLineMaxHeight(pDC, rc, pLink, x, nHeight);
+                break;
+            case kKindFormula:
+                bFitted = GetFormulaLineMaxHeight(pDC, rc, pLink, x, nHeight);
+                break;
+            case kKindEdit:
+                bFitted = GetEditLineMaxHeight(pDC, rc, pLink, x, nHeight);
+                break;
+            case kKindCheck:
+                bFitted = GetBitmapLineMaxHeight(
+                    pDC, tessel::editor::CheckBitmap(pLink->m_Command[0].nValue), rc, x, nHeight);
+                break;
+            case kKindChoice:
+                bFitted = GetBitmapLineMaxHeight(pDC, tessel::editor::kBitmapList, rc, x, nHeight);
+                break;
+            case kKindPageTotalScore:
+            case kKindPageScore:
+            case kKindTotalScore:
+                bFitted = GetScoreLineMaxHeight(pDC, rc, pLink, x, nHeight);
+                break;
+            case kKindColumnFrame: {
+                // A frame stands alone on its row, as tall as its tallest column; after
+                // anything else on the row it starts the next one.
+                if (x != rc.left) return 0;
+                ++nLink;
+                nWord = nChar = 0;
+                nHeight = 0;
+                const int n = ColumnCount(pLink), f = FrameNumber(pLink);
+                for (int i = 0; f >= 0 && i < n; ++i)
+                    if (CTesselEdit* pColumn = m_pChildEdit[f][i])
+                        nHeight = std::max(nHeight, pColumn->GetWinHeight());
+                return 0;
+            }
+            default:
+                break;  // takes no room
+        }
+        if (bFitted) {
+            pList->Next();
+            ++nLink;
+            nWord = nChar = 0;
+        }
+    }
+    if (pList->IsInList()) return 0;
+    nLink = nWord = nChar = kEndMark;
+    return 1;
+}
+
+int CTesselEdit::GetTextLineMaxHeight(CDC* pDC, CRect rc, CLink* pLink, int& x, int& nHeight,
+                                      int& nWord, int& nChar) {
+    const LOGFONT lf = TextFont(pLink);
+    CFont font;
+    font.CreateFontIndirect(&lf);
+    CFont* pOld = pDC->SelectObject(&font);
+    const int nFontHeight = std::abs(lf.lfHeight);
+    nHeight = std::max(nHeight, nFontHeight + m_nLineSpace);
+
+    const std::string& text = pLink->m_Command[0].strText;
+    const char* pszText = text.c_str();
+    const int nLast = static_cast<int>(text.size()) - 1;
+    const int W = rc.Width();
+    // The platform places characters one by one at whole-pixel advances, so the width of a
+    // word of single bytes (its text extent) is the sum of its bytes' advances: one table per
+    // element saves converting every word for measuring.
+    int anAdvance[128] = {};
+    pDC->GetCharWidth(0, 127, anAdvance);
+    auto advance = [&anAdvance](char c) { return anAdvance[static_cast<unsigned char>(c) & 0x7F]; };
+    int nPos = OffsetOf(text, nWord, 0);
+    int nFirstChar = nChar;  // bytes of the first word placed on earlier rows
+    int bFitted = 1;
+    char szWord[128];
+    for (int k = nWord; nPos <= nLast; ++k) {
+        const int nLength = GetWord(pszText, szWord, nPos, nLast);
+        const auto c = static_cast<unsigned char>(szWord[0]);
+        const int nSkip = std::exchange(nFirstChar, 0);
+        if (c == '\n') {
+            // A line feed ends the row; the next one starts after it.
+            nWord = k;
+            nChar = kEndMark;
+            if (nPos > nLast) nWord = kEndMark;
+            bFitted = 0;
+            break;
+        }
+        if (c >= 0x80) {
+            // A double-byte character takes a square cell and stays on the row even when it
+            // reaches past the right edge.
+            x += nFontHeight + m_nCharSpace;
+            if (x > rc.right) {
+                nWord = k;
+                nChar = kEndMark;
+                bFitted = 0;
+                break;
+            }
+            continue;
+        }
+        int v = 0;
+        for (int j = 0; j < nLength; ++j)
+            v += advance(szWord[j]);
+        if (v > W - 10) {
+            // Too long for any line: broken between bytes where the edge falls.
+            int j = std::clamp(nSkip, 0, nLength);
+            for (; j < nLength && x <= rc.right; ++j)
+                x += advance(szWord[j]) + m_nCharSpace;
+            if (x > rc.right) {
+                nWord = k;
+                nChar = j - 1;  // the byte that crossed the edge starts the next row
+                bFitted = 0;
+                break;
+            }
+            continue;
+        }
+        x += v;
+        if (x > rc.right) {
+            nWord = k;
+            nChar = 0;
+            bFitted = 0;
+            break;
+        }
+    }
+    if (bFitted) nWord = nChar = kEndMark;
+    pDC->SelectObject(pOld);
+    return bFitted;
+}
+
+int CTesselEdit::PlaceObject(const CRect& rc, int w, int h, bool bAdvanceWhenWide, int& x,
+                             int& nHeight) {
+    if (w < rc.Width()) {
+        if (x + w >= rc.right) return 0;
+        x += w;
+    } else if (bAdvanceWhenWide) {
+        x += w;
+    }
+    nHeight = std::max(nHeight, h + m_nLineSpace);
+    return 1;
+}
+
+int CTesselEdit::GetImageLineMaxHeight(CDC* /*pDC*/, CRect rc, CLink* pLink, int& x, int& nHeight) {
+    if (LoadFailedInThisLayout(pLink)) return 0;
+    if (!EnsurePicture(pLink, false)) {
+        if (m_bInLayout) m_LoadFailures.push_back(pLink);
+        return 0;
+    }
+    const int z = pLink->m_Command[2].nValue;
+    return PlaceObject(rc, pLink->m_pPicture->GetWidth() * z / 100,
+                       pLink->m_pPicture->GetHeight() * z / 100, true, x, nHeight);
+}
+
+int CTesselEdit::GetFormulaLineMaxHeight(CDC* /*pDC*/, CRect rc, CLink* pLink, int& x,
+                                         int& nHeight) {
+    if (LoadFailedInThisLayout(pLink)) return 0;
+    if (!EnsureFormula(pLink)) {
+        if (m_bInLayout) m_LoadFailures.push_back(pLink);
+        return 0;
+    }
+    const LINKPARAM* c = pLink->m_Command;
+    return PlaceObject(rc, c[2].nValue * c[1].nValue / 100, c[3].nValue * c[1].nValue / 100, true,
+                       x, nHeight);
+}
+
+int CTesselEdit::GetEditLineMaxHeight(CDC* /*pDC*/, CRect rc, CLink* pLink, int& x, int& nHeight) {
+    return PlaceObject(rc, pLink->m_Command[0].nValue, pLink->m_Command[1].nValue, false, x,
+                       nHeight);
+}
+
+int CTesselEdit::GetScoreLineMaxHeight(CDC* /*pDC*/, CRect rc, CLink* pLink, int& x, int& nHeight) {
+    // The size of the label as the last drawing measured it (0 before the first drawing).
+    return PlaceObject(rc, pLink->m_Command[2].nValue, pLink->m_Command[3].nValue, false, x,
+                       nHeight);
+}
+
+int CTesselEdit::GetBitmapLineMaxHeight(CDC* /*pDC*/, unsigned int nBitmapID, CRect rc, int& x,
+                                        int& nHeight) {
+    const tessel::imaging::DibImage* pDib = tessel::editor::ResourceBitmap(nBitmapID);
+    if (!pDib) return 0;
+    return PlaceObject(rc, pDib->Width(), pDib->Height(), false, x, nHeight);
+}
+
+int CTesselEdit::GetWinHeight() {
+    int nHeight = 0;
+    for (int r = 0; r <= kMaxRows && m_Row[r].nHeight != kEndMark; ++r)
+        nHeight += m_Row[r].nHeight;
+    return nHeight;
+}

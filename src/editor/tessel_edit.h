@@ -1,0 +1,280 @@
+#pragma once
+
+// The editor a host embeds: one window that shows a page of rich text and objects, lets the
+// user edit it, and hands the markup back. One class, implemented in several files by
+// concern:
+//   edit_control.cpp  construction, Edit, the message map, painting, scrolling, GetEditText
+//   columns.cpp       multi-column frames: their column editors and the flat markup form
+//   measure.cpp       words, fonts and widths
+//   layout.cpp        the row table (SetRow) and the placement of each kind of element
+//   render.cpp        drawing rows and elements, off screen and copied in one transfer
+//   caret.cpp         the caret's place and height, the mouse cursor, the timer
+//   pending.cpp       handlers the message map routes that do nothing yet
+
+#include <climits>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "document/char_format.h"
+#include "document/my_list.h"
+#include "editor/text_pos.h"
+#include "markup/word_analyzer.h"
+#include "platform/gdi.h"
+#include "platform/wnd.h"
+
+class CEditToolWnd;
+class CSymbolDlg;
+
+// The colour picker's message to the editor when a colour was chosen with OK.
+inline constexpr UINT kColourChosenMessage = 2028;
+
+// The host's lists of strings (media entries, page names, sub-page identifiers).
+using CStringArray = std::vector<std::string>;
+
+// Process-wide editor state (edit_globals.cpp).
+// The editor that receives tool-bar and menu commands: -1 the top-level editor, otherwise
+// the column editor m_pChildEdit[g_nFocusEdit / 16][g_nFocusEdit % 16].
+extern int g_nFocusEdit;
+// The private clipboard format "super text edit".
+extern unsigned int g_nClipFormat;
+// The modeless Insert Symbol window; null when none exists.
+extern CSymbolDlg* g_pSymbolDlg;
+
+class CTesselEdit : public CWnd {
+  public:
+    CTesselEdit();
+    ~CTesselEdit() override;
+
+    // --- The host's interface -------------------------------------------------------------
+    // Opens the editor as a child window of hWndParent covering rect, with the markup (GBK;
+    // null for a column editor whose list its parent attached). 1 opened, 0 the window could
+    // not be created.
+    int Edit(HWND hWndParent, CRect rect, DWORD crHotLink, const char* pszText, int nCharSpace,
+             int nLineSpace, double dZoom);
+    // The same inside a Qt program's widget.
+    int Edit(QWidget* pParent, CRect rect, DWORD crHotLink, const char* pszText, int nCharSpace,
+             int nLineSpace, double dZoom);
+    // Writes the document as markup into the host's buffer, which must hold all of it. An
+    // empty document leaves the buffer as it was. Always 1.
+    int GetEditText(char* pszBuffer);
+    // The document as markup; empty for an empty document.
+    std::string GetEditText();
+    void SetDirPrj(const std::string& strDir);
+    void SetStringArray(const CStringArray* pMedia, const CStringArray* pPage,
+                        const CStringArray* pIdent);
+    // The height of the laid-out document: the sum of the heights of the rows in use.
+    int GetWinHeight();
+    // Places the caret for a host that draws it: x and row top in rc, the row in pRow.
+    void EditMyList(CDC* pDC, CMyList* pList, ROW* pRow, CRect rc);
+    // A caret bitmap 3 pixels wide, for hosts. 1 made, 0 no memory context.
+    int CreateCaretBmp(CDC* pDC, int nHeight, CBitmap* pBitmap);
+
+    // --- Window and scrolling -------------------------------------------------------------
+    int SetMyViewPort(CDC* pDC);
+    void PrevCreateList();
+    void ExcludeChildWndClip(CWnd* pWnd, CDC* pDC, CWnd* pChild);
+    // Releases the column editors of a frame element (the element is left to the caller).
+    void DeleteMColumn(CLink* pFrame);
+
+    // --- Measurement ----------------------------------------------------------------------
+    int GetWord(const char* pszText, char* pszWord, int& nPos, int nLast);
+    int GetWordWidth(CDC* pDC, char* pszWord);
+    int GetLinkWordNum(CLink* pLink);
+    int GetTextLength(CDC* pDC, CLink* pLink, int nWord0, int nChar0, int nWord1, int nChar1);
+    void GetProperX(CDC* pDC, CMyList* pList, int& x, int nLink0, int nWord0, int nChar0,
+                    int nLink1, int nWord1, int nChar1);
+    // The text font rule: the font of a Text element (halved for raised and lowered text
+    // when bFootNote is set).
+    LOGFONT TextFont(const CLink* pLink, bool bFootNote = true) const;
+
+    // --- Layout -----------------------------------------------------------------------------
+    void SetRow(CDC* pDC);
+    int GetLineMaxHeight(CDC* pDC, CMyList* pList, CRect rc, int& x, int& nHeight, int& nLink,
+                         int& nWord, int& nChar);
+    int GetTextLineMaxHeight(CDC* pDC, CRect rc, CLink* pLink, int& x, int& nHeight, int& nWord,
+                             int& nChar);
+    int GetImageLineMaxHeight(CDC* pDC, CRect rc, CLink* pLink, int& x, int& nHeight);
+    int GetFormulaLineMaxHeight(CDC* pDC, CRect rc, CLink* pLink, int& x, int& nHeight);
+    int GetEditLineMaxHeight(CDC* pDC, CRect rc, CLink* pLink, int& x, int& nHeight);
+    int GetScoreLineMaxHeight(CDC* pDC, CRect rc, CLink* pLink, int& x, int& nHeight);
+    int GetBitmapLineMaxHeight(CDC* pDC, unsigned int nBitmapID, CRect rc, int& x, int& nHeight);
+
+    // --- Rendering --------------------------------------------------------------------------
+    int DrawMyList(CDC* pDC, CMyList* pList, ROW* pRow, CRect rc);
+    void ShowMyList(CDC* pDC, CMyList* pList, ROW* pRow, CRect rc, int bSelect);
+    void ShowMyListOneLine(CDC* pDC, CMyList* pList, int& x, int y, int& nHeight, int nLink0,
+                           int nWord0, int nChar0, int nLink1, int nWord1, int nChar1, int bSelect);
+    void ShowTextOneLink(CDC* pDC, CLink* pLink, int& x, int y, int nHeight, int nWord0, int nChar0,
+                         int nWord1, int nChar1, int bSelect);
+    void ShowImageOneLink(CDC* pDC, CLink* pLink, int& x, int y, int nHeight, int bSelect);
+    void ShowFormulaOneLink(CDC* pDC, CLink* pLink, int& x, int y, int nHeight, int bSelect);
+    void ShowScoreOneLink(CDC* pDC, CLink* pLink, int& x, int y, int nHeight, int bSelect);
+    void ShowEditOneLink(CDC* pDC, CLink* pLink, int& x, int y, int nHeight, int bSelect);
+    void ShowBmpOneLink(CDC* pDC, unsigned int nBitmapID, int& x, int y, int nHeight, int bSelect);
+    void ShowMColumnOneLink(CDC* pDC, CLink* pLink, int x, int y, int nHeight, int bSelect);
+
+    // --- Caret ------------------------------------------------------------------------------
+    void RePostitionCaret(CDC* pDC, CMyList* pList, ROW* pRow, CRect rc, int& x, int& y,
+                          int& nHeight);
+    int GetProperCharHeight(CDC* pDC, CMyList* pList);
+    // One step of the cursor back: before the previous character or object.
+    void PrevObject(CMyList* pList);
+    // The caret refresh that ends every change: place the caret at the cursor.
+    void RefreshCaret(CDC* pDC);
+    void ReShowPartSelected(CDC* pDC, TEXTPOS start, TEXTPOS end, int bSelect);
+
+    // --- Context menu ---------------------------------------------------------------------
+    void CreateMenu();
+
+    // --- Message handlers -----------------------------------------------------------------
+    int OnCreate(LPCREATESTRUCT lpCreateStruct);
+    void OnDestroy();
+    void OnPaint();
+    void OnActivate(UINT nState, CWnd* pWndOther, BOOL bMinimized);
+    void OnKillFocus(CWnd* pNewWnd);
+    void OnTimer(UINT_PTR nIDEvent);
+    BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
+    void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+    void OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags);
+    void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags);
+    void OnLButtonDown(UINT nFlags, CPoint point);
+    void OnLButtonUp(UINT nFlags, CPoint point);
+    void OnMouseMove(UINT nFlags, CPoint point);
+    void OnLButtonDblClk(UINT nFlags, CPoint point);
+    void OnRButtonDown(UINT nFlags, CPoint point);
+    void OnRButtonUp(UINT nFlags, CPoint point);
+    void OnSelchangeComboFont();
+    void OnSelchangeComboSize();
+    LRESULT OnSelchangeComboColor(WPARAM wParam, LPARAM lParam);
+    void OnInsertImage();
+    void OnInsertFomular();
+    void OnInsertEdit();
+    void OnInsertCheck();
+    void OnInsertChoice();
+    void OnInsertPageTotalScore();
+    void OnInsertTotalScore();
+    void OnInsertPageScore();
+    void OnInsertMColumn();
+    void OnInsertHLink();
+    void OnInsertCut();
+    void OnInsertCopy();
+    void OnInsertPaste();
+    void OnInsertBond();
+    void OnInsertItalic();
+    void OnInsertULine();
+    void OnbtnFootUp();
+    void OnbtnFootDown();
+    void OnbtnPro();
+    void OnInsertTxt();
+    void OnInsertSymbol();
+
+    const MessageMap* GetMessageMap() const override;
+
+    // The current character format as one value.
+    CharFormat CurrentFormat() const;
+
+    // --- Fields -----------------------------------------------------------------------------
+    CTesselEdit* m_pChildEdit[kMaxFrames][kMaxColumns] = {};
+    CWordAnalyzer m_Analyzer;
+    CMyList* m_pList = nullptr;
+    CMyList* m_pCutList = nullptr;
+    CBitmap* m_pCaretBmp = nullptr;
+    CBitmap* m_pMemBitmap = nullptr;
+    CEditToolWnd* m_pToolBar = nullptr;
+    HCURSOR m_hIBeam = nullptr;
+    HCURSOR m_hArrow = nullptr;
+    ROW m_Row[kMaxRows + 1];
+    int m_nCharSpace = 0;
+    int m_nLineSpace = 2;
+    CRect m_rcEdit;
+    COLORREF m_crHotLink = 0;
+    TEXTPOS m_CurPos;
+    TEXTPOS m_SelStart, m_SelEnd;
+    int m_bSelected = 0, m_bShiftSel = 0;
+    std::string m_strFontName = "Arial";
+    int m_nFontSize = 28;
+    int m_nRed = 0, m_nGreen = 0, m_nBlue = 0;
+    int m_nHotLink = kNoHotLink;
+    int m_bItalic = 0, m_bBold = 0, m_bUnderline = 0, m_bRaised = 0, m_bLowered = 0;
+    int m_nViewOrgY = 0;
+    double m_dZoom = 1.0;
+    int m_nEditID = -1;
+    CPoint m_ptPopup;
+    CMenu m_Menu;
+    std::string m_strLinkBase;
+    CStringArray m_saMedia, m_saPage, m_saIdent;
+    std::string m_strDirPrj;
+
+    // Makes the column editor of a frame's column: a new editor holding pList (owned from
+    // then on), opened as a hidden child window of this one, numbered nFrame * 16 + nColumn
+    // and kept in m_pChildEdit. An editor already in that place is released first. Null
+    // when the place is outside the table or the window cannot be made (pList is then freed).
+    CTesselEdit* MakeColumnEditor(int nFrame, int nColumn, int nWidth, CMyList* pList);
+
+  private:
+    // Opens the column editors of every frame of the list (after PrevCreateList).
+    void OpenColumnEditors(DWORD crHotLink, int nCharSpace, int nLineSpace);
+    // Releases every column editor (windows and objects).
+    void ReleaseColumnEditors();
+    // Appends copies of the document to flat in the markup's flat form: each frame as its
+    // MultiColumn element followed by its columns between StartColumn and EndColumn.
+    void FlattenInto(CMyList& flat);
+    // Whether this editor made the process's Insert Symbol window (and so destroys it).
+    bool m_bOwnsSymbolDlg = false;
+    // --- Measuring and layout helpers (measure.cpp, layout.cpp) -----------------------------
+    // The byte offset in a Text element's text of position (nWord, nChar): the words before
+    // nWord are stepped over (stopping at the end of the text), then nChar bytes added.
+    // 60000 in nWord stands for the end of the text, in nChar for the end of word nWord.
+    // Never beyond the text's length. Every conversion of a position to bytes goes here.
+    int OffsetOf(const std::string& text, int nWord, int nChar);
+    // While a layout or a drawing is under way no text changes, so OffsetOf may go on from
+    // the word where it last stopped in the same text instead of from the text's start (a
+    // page typed in one format is one long Text element, visited row after row).
+    struct WordHint {
+        const char* pData = nullptr;
+        std::size_t nSize = 0;
+        int nWord = 0;
+        int nPos = 0;
+    };
+    class WordHintScope {
+      public:
+        explicit WordHintScope(CTesselEdit& ed) : m_ed(ed) {
+            if (m_ed.m_nWordHintScopes++ == 0) m_ed.m_WordHint = WordHint{};
+        }
+        ~WordHintScope() { --m_ed.m_nWordHintScopes; }
+        WordHintScope(const WordHintScope&) = delete;
+        WordHintScope& operator=(const WordHintScope&) = delete;
+
+      private:
+        CTesselEdit& m_ed;
+    };
+    WordHint m_WordHint;
+    int m_nWordHintScopes = 0;
+    // The document rows that DrawMyList's bitmap shows (document coordinates): text of rows
+    // that cannot reach it is measured but not drawn. Everything outside a DrawMyList.
+    int m_nBandTop = INT_MIN;
+    int m_nBandBottom = INT_MAX;
+    // The bytes of a Text element's text from one position to another, as the drawing draws
+    // them and the measurement measures them.
+    std::string_view TextPart(const std::string& text, int nWord0, int nChar0, int nWord1,
+                              int nChar1);
+    // Loads an Image element's picture from the project directory when it has none, or when
+    // an earlier measurement kept one that failed to load. A picture that fails now is kept
+    // when bKeepFailed is set (0 wide), else released. True when the element has a loaded
+    // picture.
+    bool EnsurePicture(CLink* pLink, bool bKeepFailed);
+    // Opens a Formula element's formula from the project directory when it has none, and
+    // takes its size into m_Command[2] and [3]. A formula that fails is released. True when
+    // the element has a formula object.
+    bool EnsureFormula(CLink* pLink);
+    // The placement rule shared by every object: an object of w x h on the row being filled.
+    // 1 placed (bAdvanceWhenWide: an object at least as wide as the line still moves x), 0 the
+    // row ends before it.
+    int PlaceObject(const CRect& rc, int w, int h, bool bAdvanceWhenWide, int& x, int& nHeight);
+    // Elements whose picture or formula failed to load during the layout in progress: they
+    // are not tried again on each following row, only on the next layout.
+    bool LoadFailedInThisLayout(const CLink* pLink) const;
+    std::vector<const CLink*> m_LoadFailures;
+    bool m_bInLayout = false;
+};
