@@ -30,6 +30,11 @@ if [[ ${#targets[@]} -eq 0 ]]; then
     exit 1
 fi
 
+# Leaks inside system libraries (fontconfig's lifetime caches) are not ours to report.
+export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+# Targets that open the editor need a platform without a display.
+export QT_QPA_PLATFORM=offscreen
+
 mkdir -p "$build/fuzz-logs"
 failed=()
 for target in "${targets[@]}"; do

@@ -1,6 +1,9 @@
 // Multi-column frames: building them from the markup's flat form, their column editors, and
 // the flat form again for writing.
+#include <algorithm>
 #include <memory>
+
+#include "editor/edit_extent.h"
 
 #include "editor/tessel_edit.h"
 
@@ -25,6 +28,12 @@ CLink* CopyOf(const CLink* pSrc) {
 }
 
 }  // namespace
+
+// A column window is never wider than this editor, nor narrower than nothing: the page's
+// widths are not trusted to size windows.
+int CTesselEdit::ColumnWindowWidth(int nWidth) const {
+    return std::clamp(nWidth, 0, std::max(0, m_rcEdit.Width()));
+}
 
 // Turns each MultiColumn element followed by its StartColumn ... EndColumn groups into one
 // frame element (kind 16) whose columns live in column editors. Markup the editor's writer
@@ -110,16 +119,18 @@ void CTesselEdit::OpenColumnEditors(DWORD crHotLink, int nCharSpace, int nLineSp
         int nUsed = 0;
         for (int i = 0; i < n; ++i) {
             // The last column takes the rest of the line.
-            if (i == n - 1) pFrame->m_Command[i + 2].nValue = m_rcEdit.Width() - nUsed;
+            if (i == n - 1)
+                pFrame->m_Command[i + 2].nValue =
+                    tessel::editor::Extent(static_cast<long long>(m_rcEdit.Width()) - nUsed);
             int nWidth = pFrame->m_Command[i + 2].nValue;
             CTesselEdit* pEditor = m_pChildEdit[f][i];
             if (!pEditor) pEditor = m_pChildEdit[f][i] = new CTesselEdit;
             if (!pEditor->m_pList) pEditor->m_pList = new CMyList;
-            pEditor->Edit(m_hWnd, CRect(0, 0, nWidth, 0), crHotLink, nullptr, nCharSpace,
-                          nLineSpace, 1.0);
+            pEditor->Edit(m_hWnd, CRect(0, 0, ColumnWindowWidth(nWidth), 0), crHotLink, nullptr,
+                          nCharSpace, nLineSpace, 1.0);
             pEditor->ShowWindow(SW_HIDE);
             pEditor->m_nEditID = f * kMaxColumns + i;
-            nUsed += nWidth;
+            nUsed = tessel::editor::Extent(static_cast<long long>(nUsed) + nWidth);
         }
     }
 }
@@ -133,8 +144,8 @@ CTesselEdit* CTesselEdit::MakeColumnEditor(int nFrame, int nColumn, int nWidth, 
     m_pChildEdit[nFrame][nColumn] = nullptr;
     auto pEditor = std::make_unique<CTesselEdit>();
     pEditor->m_pList = pList ? pList : new CMyList;
-    if (!m_hWnd || !pEditor->Edit(m_hWnd, CRect(0, 0, nWidth, 0), m_crHotLink, nullptr,
-                                  m_nCharSpace, m_nLineSpace, 1.0))
+    if (!m_hWnd || !pEditor->Edit(m_hWnd, CRect(0, 0, ColumnWindowWidth(nWidth), 0), m_crHotLink,
+                                  nullptr, m_nCharSpace, m_nLineSpace, 1.0))
         return nullptr;
     pEditor->ShowWindow(SW_HIDE);
     pEditor->m_nEditID = nFrame * kMaxColumns + nColumn;

@@ -6,9 +6,14 @@
 #include <utility>
 
 #include "editor/edit_bitmaps.h"
+#include "editor/edit_extent.h"
 #include "editor/tessel_edit.h"
 #include "formula/formula.h"
 #include "imaging/picture.h"
+
+using tessel::editor::Advance;
+using tessel::editor::Extent;
+using tessel::editor::Scaled;
 
 namespace {
 
@@ -249,7 +254,7 @@ int CTesselEdit::GetTextLineMaxHeight(CDC* pDC, CRect rc, CLink* pLink, int& x, 
     font.CreateFontIndirect(&lf);
     CFont* pOld = pDC->SelectObject(&font);
     const int nFontHeight = std::abs(lf.lfHeight);
-    nHeight = std::max(nHeight, nFontHeight + m_nLineSpace);
+    nHeight = std::max(nHeight, Extent(static_cast<long long>(nFontHeight) + m_nLineSpace));
 
     const std::string& text = pLink->m_Command[0].strText;
     const char* pszText = text.c_str();
@@ -280,7 +285,7 @@ int CTesselEdit::GetTextLineMaxHeight(CDC* pDC, CRect rc, CLink* pLink, int& x, 
         if (c >= 0x80) {
             // A double-byte character takes a square cell and stays on the row even when it
             // reaches past the right edge.
-            x += nFontHeight + m_nCharSpace;
+            Advance(x, static_cast<long long>(nFontHeight) + m_nCharSpace);
             if (x > rc.right) {
                 nWord = k;
                 nChar = kEndMark;
@@ -296,7 +301,7 @@ int CTesselEdit::GetTextLineMaxHeight(CDC* pDC, CRect rc, CLink* pLink, int& x, 
             // Too long for any line: broken between bytes where the edge falls.
             int j = std::clamp(nSkip, 0, nLength);
             for (; j < nLength && x <= rc.right; ++j)
-                x += advance(szWord[j]) + m_nCharSpace;
+                Advance(x, static_cast<long long>(advance(szWord[j])) + m_nCharSpace);
             if (x > rc.right) {
                 nWord = k;
                 nChar = j - 1;  // the byte that crossed the edge starts the next row
@@ -305,7 +310,7 @@ int CTesselEdit::GetTextLineMaxHeight(CDC* pDC, CRect rc, CLink* pLink, int& x, 
             }
             continue;
         }
-        x += v;
+        Advance(x, v);
         if (x > rc.right) {
             nWord = k;
             nChar = 0;
@@ -320,13 +325,15 @@ int CTesselEdit::GetTextLineMaxHeight(CDC* pDC, CRect rc, CLink* pLink, int& x, 
 
 int CTesselEdit::PlaceObject(const CRect& rc, int w, int h, bool bAdvanceWhenWide, int& x,
                              int& nHeight) {
+    w = Extent(w);
+    h = Extent(h);
     if (w < rc.Width()) {
-        if (x + w >= rc.right) return 0;
-        x += w;
+        if (static_cast<long long>(x) + w >= rc.right) return 0;
+        Advance(x, w);
     } else if (bAdvanceWhenWide) {
-        x += w;
+        Advance(x, w);
     }
-    nHeight = std::max(nHeight, h + m_nLineSpace);
+    nHeight = std::max(nHeight, Extent(static_cast<long long>(h) + m_nLineSpace));
     return 1;
 }
 
@@ -337,8 +344,8 @@ int CTesselEdit::GetImageLineMaxHeight(CDC* /*pDC*/, CRect rc, CLink* pLink, int
         return 0;
     }
     const int z = pLink->m_Command[2].nValue;
-    return PlaceObject(rc, pLink->m_pPicture->GetWidth() * z / 100,
-                       pLink->m_pPicture->GetHeight() * z / 100, true, x, nHeight);
+    return PlaceObject(rc, Scaled(pLink->m_pPicture->GetWidth(), z),
+                       Scaled(pLink->m_pPicture->GetHeight(), z), true, x, nHeight);
 }
 
 int CTesselEdit::GetFormulaLineMaxHeight(CDC* /*pDC*/, CRect rc, CLink* pLink, int& x,
@@ -349,7 +356,7 @@ int CTesselEdit::GetFormulaLineMaxHeight(CDC* /*pDC*/, CRect rc, CLink* pLink, i
         return 0;
     }
     const LINKPARAM* c = pLink->m_Command;
-    return PlaceObject(rc, c[2].nValue * c[1].nValue / 100, c[3].nValue * c[1].nValue / 100, true,
+    return PlaceObject(rc, Scaled(c[2].nValue, c[1].nValue), Scaled(c[3].nValue, c[1].nValue), true,
                        x, nHeight);
 }
 
@@ -374,6 +381,6 @@ int CTesselEdit::GetBitmapLineMaxHeight(CDC* /*pDC*/, unsigned int nBitmapID, CR
 int CTesselEdit::GetWinHeight() {
     int nHeight = 0;
     for (int r = 0; r <= kMaxRows && m_Row[r].nHeight != kEndMark; ++r)
-        nHeight += m_Row[r].nHeight;
+        Advance(nHeight, m_Row[r].nHeight);
     return nHeight;
 }

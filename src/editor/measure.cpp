@@ -8,11 +8,16 @@
 #include <cstring>
 #include <memory>
 
+#include "editor/edit_extent.h"
 #include "editor/edit_words.h"
 #include "editor/tessel_edit.h"
 #include "formula/formula.h"
 #include "imaging/picture.h"
 #include "platform/file_path.h"
+
+using tessel::editor::Advance;
+using tessel::editor::Extent;
+using tessel::editor::Scaled;
 
 using tessel::editor::IsLeadByte;
 using tessel::editor::WordLength;
@@ -97,7 +102,10 @@ std::string_view CTesselEdit::TextPart(const std::string& text, int nWord0, int 
 
 LOGFONT CTesselEdit::TextFont(const CLink* pLink, bool bFootNote) const {
     LOGFONT lf;
-    lf.lfHeight = -static_cast<int>(pLink->m_Font[1].nValue * m_dZoom + 0.5);
+    // Whatever the page's size and the zoom, the height stays one a font can have.
+    const double dPixels = pLink->m_Font[1].nValue * m_dZoom + 0.5;
+    lf.lfHeight = -static_cast<int>(std::clamp(dPixels, -double(tessel::editor::kMaxFontPixels),
+                                               double(tessel::editor::kMaxFontPixels)));
     if (bFootNote && pLink->m_FootNote[0].nValue != kFootNoteNormal) lf.lfHeight /= 2;
     lf.lfWidth = lf.lfEscapement = lf.lfOrientation = 0;
     // Plain text asks for the thinnest weight (100), not the normal 400.
@@ -179,21 +187,22 @@ void CTesselEdit::GetProperX(CDC* pDC, CMyList* pList, int& x, int nLink0, int n
         const LINKPARAM* c = pLink->m_Command;
         switch (pLink->m_nKind) {
             case kKindText:
-                x += i == nLink0 ? GetTextLength(pDC, pLink, nWord0, nChar0, kEndMark, kEndMark)
-                                 : GetTextLength(pDC, pLink, 0, 0, kEndMark, kEndMark);
+                Advance(x, i == nLink0
+                               ? GetTextLength(pDC, pLink, nWord0, nChar0, kEndMark, kEndMark)
+                               : GetTextLength(pDC, pLink, 0, 0, kEndMark, kEndMark));
                 break;
             case kKindImage:
                 // A picture that cannot be loaded is kept here (it is 0 wide); the next
                 // layout releases it and tries again.
                 EnsurePicture(pLink, true);
-                x += pLink->m_pPicture->GetWidth() * c[2].nValue / 100;
+                Advance(x, Scaled(pLink->m_pPicture->GetWidth(), c[2].nValue));
                 break;
             case kKindFormula:
                 if (!EnsureFormula(pLink)) return;
-                x += c[2].nValue * c[1].nValue / 100;
+                Advance(x, Scaled(c[2].nValue, c[1].nValue));
                 break;
             case kKindEdit:
-                x += c[0].nValue;
+                Advance(x, c[0].nValue);
                 break;
             case kKindCheck:
             case kKindChoice:
@@ -201,12 +210,12 @@ void CTesselEdit::GetProperX(CDC* pDC, CMyList* pList, int& x, int nLink0, int n
             case kKindTime:
             case kKindReverseTime:
             case kKindCountTime:
-                x += 18;
+                Advance(x, 18);
                 break;
             case kKindPageTotalScore:
             case kKindPageScore:
             case kKindTotalScore:
-                x += c[2].nValue;
+                Advance(x, c[2].nValue);
                 break;
             default:
                 break;
@@ -214,5 +223,5 @@ void CTesselEdit::GetProperX(CDC* pDC, CMyList* pList, int& x, int nLink0, int n
     }
     if (CLink* pLink = pList->GetCurr();
         pLink && pLink->m_nKind == kKindText && (nWord1 != 0 || nChar1 != 0))
-        x += GetTextLength(pDC, pLink, 0, 0, nWord1, nChar1);
+        Advance(x, GetTextLength(pDC, pLink, 0, 0, nWord1, nChar1));
 }

@@ -8,11 +8,17 @@
 #include <unordered_map>
 
 #include "editor/edit_bitmaps.h"
+#include "editor/edit_extent.h"
 #include "editor/tessel_edit.h"
 #include "formula/formula.h"
 #include "imaging/decoders/bmp_decoder.h"
 #include "imaging/picture.h"
 #include "resources/bitmaps.h"
+
+using tessel::editor::Advance;
+using tessel::editor::Extent;
+using tessel::editor::kMaxColumnHeight;
+using tessel::editor::Scaled;
 
 namespace tessel::editor {
 
@@ -187,7 +193,7 @@ void CTesselEdit::ShowTextOneLink(CDC* pDC, CLink* pLink, int& x, int y, int nHe
     // outside the bitmap being drawn leaves no pixel in it.
     const bool bVisible = y + 2 * nHeight > m_nBandTop && y - nHeight < m_nBandBottom;
     if (bVisible) pDC->TextOut(x, nTop, part);
-    x += pDC->GetTextExtent(part).cx;
+    Advance(x, pDC->GetTextExtent(part).cx);
     pDC->SelectObject(pOldFont);
     if (bSelect) {
         pDC->SetTextColor(crOldText);
@@ -207,17 +213,17 @@ void CTesselEdit::ShowImageOneLink(CDC* pDC, CLink* pLink, int& x, int y, int nH
     CBitmap* pOld = memDC.SelectObject(&bitmap);
     memDC.PatBlt(0, 0, w, h, WHITENESS);
     pLink->m_pPicture->Draw(&memDC, 0, 0, nullptr, nullptr, 1);
-    const int sw = w * z / 100, sh = h * z / 100;
+    const int sw = Scaled(w, z), sh = Scaled(h, z);
     pDC->StretchBlt(x, y + nHeight - sh, sw, sh, &memDC, 0, 0, w, h, CopyRop(bSelect));
     memDC.SelectObject(pOld);
-    x += sw;
+    Advance(x, sw);
 }
 
 void CTesselEdit::ShowFormulaOneLink(CDC* pDC, CLink* pLink, int& x, int y, int nHeight,
                                      int bSelect) {
     const LINKPARAM* c = pLink->m_Command;
     const int z = c[1].nValue;
-    const int w = c[2].nValue * z / 100, h = c[3].nValue * z / 100;
+    const int w = Scaled(c[2].nValue, z), h = Scaled(c[3].nValue, z);
     if (w == 0 || h == 0 || !pLink->m_pFormula) return;
     CDC memDC;
     CBitmap bitmap;
@@ -227,7 +233,7 @@ void CTesselEdit::ShowFormulaOneLink(CDC* pDC, CLink* pLink, int& x, int y, int 
     pLink->m_pFormula->Draw(&memDC, CRect(0, 0, w, h), 1.0);
     pDC->BitBlt(x, y + nHeight - h, w, h, &memDC, 0, 0, CopyRop(bSelect));
     memDC.SelectObject(pOld);
-    x += w;
+    Advance(x, w);
 }
 
 void CTesselEdit::ShowBmpOneLink(CDC* pDC, unsigned int nBitmapID, int& x, int y, int nHeight,
@@ -243,16 +249,16 @@ void CTesselEdit::ShowBmpOneLink(CDC* pDC, unsigned int nBitmapID, int& x, int y
     CBitmap* pOld = memDC.SelectObject(&bitmap);
     pDC->BitBlt(x, y + nHeight - h, w, h, &memDC, 0, 0, CopyRop(bSelect));
     memDC.SelectObject(pOld);
-    x += w;
+    Advance(x, w);
 }
 
 // Every edit frame is drawn as the same plain rectangle, whatever its style; a selection does
 // not change it.
 void CTesselEdit::ShowEditOneLink(CDC* pDC, CLink* pLink, int& x, int y, int nHeight,
                                   int /*bSelect*/) {
-    const int w = pLink->m_Command[0].nValue, h = pLink->m_Command[1].nValue;
+    const int w = Extent(pLink->m_Command[0].nValue), h = Extent(pLink->m_Command[1].nValue);
     pDC->Rectangle(x, y + nHeight - h, x + w - 2, y + nHeight - 2);
-    x += w;
+    Advance(x, w);
 }
 
 void CTesselEdit::ShowScoreOneLink(CDC* pDC, CLink* pLink, int& x, int y, int nHeight,
@@ -277,7 +283,7 @@ void CTesselEdit::ShowScoreOneLink(CDC* pDC, CLink* pLink, int& x, int y, int nH
         memDC.TextOut(0, 0, label);
         pDC->BitBlt(x, y + nHeight - size.cy, size.cx, size.cy, &memDC, 0, 0, CopyRop(bSelect));
         memDC.SelectObject(pOldBitmap);
-        x += size.cx;
+        Advance(x, size.cx);
     }
     memDC.SelectObject(pOldFont);
 }
@@ -289,15 +295,19 @@ void CTesselEdit::ShowMColumnOneLink(CDC* /*pDC*/, CLink* pLink, int /*x*/, int 
                                      int bSelect) {
     const int n = pLink->m_Command[0].nValue;
     if (n < 0 || n > kMaxColumns) return;
-    const int nGap = pLink->m_Command[1].nValue;
+    const int nGap = Extent(pLink->m_Command[1].nValue);
+    // A column's window is never taller than kMaxColumnHeight (nor wider than this editor):
+    // the page's sizes are not trusted to size windows, each of which has pixels of its own.
+    const int nWindowHeight = std::clamp(nHeight, 0, kMaxColumnHeight);
     const int f = pLink->m_Command[n + 2].nValue;
     if (f < 0 || f >= kMaxFrames) return;
     int cx = 0;
     for (int i = 0; i < n; ++i) {
         CTesselEdit* pColumn = m_pChildEdit[f][i];
-        const int nWidth = pLink->m_Command[i + 2].nValue;
+        const int nWidth =
+            std::clamp(pLink->m_Command[i + 2].nValue, 0, std::max(0, m_rcEdit.Width()));
         if (!pColumn) {
-            cx += nWidth + nGap;
+            Advance(cx, static_cast<long long>(nWidth) + nGap);
             continue;
         }
         if (!pColumn->m_hWnd) {
@@ -310,10 +320,10 @@ void CTesselEdit::ShowMColumnOneLink(CDC* /*pDC*/, CLink* pLink, int /*x*/, int 
                 return;
             pColumn->ShowWindow(SW_SHOW);
         }
-        pColumn->MoveWindow(cx, y + m_nViewOrgY, nWidth, nHeight, TRUE);
-        pColumn->m_rcEdit = CRect(0, 0, nWidth, nHeight);
+        pColumn->MoveWindow(cx, y + m_nViewOrgY, nWidth, nWindowHeight, TRUE);
+        pColumn->m_rcEdit = CRect(0, 0, nWidth, nWindowHeight);
         pColumn->m_nViewOrgY = 0;
-        cx += nWidth + nGap;
+        Advance(cx, static_cast<long long>(nWidth) + nGap);
         pColumn->ShowWindow(SW_SHOW);
         if (bSelect) {
             CClientDC dc(pColumn);

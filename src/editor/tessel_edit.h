@@ -213,6 +213,7 @@ class CTesselEdit : public CWnd {
     CTesselEdit* MakeColumnEditor(int nFrame, int nColumn, int nWidth, CMyList* pList);
 
   private:
+    int ColumnWindowWidth(int nWidth) const;
     // Opens the column editors of every frame of the list (after PrevCreateList).
     void OpenColumnEditors(DWORD crHotLink, int nCharSpace, int nLineSpace);
     // Releases every column editor (windows and objects).

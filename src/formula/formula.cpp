@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
+#include <string>
 #include <utility>
 
 #include "formula/layout.h"
@@ -23,14 +25,10 @@ namespace {
 // Reads a whole file of at most kMaxFormulaBytes bytes; false when it cannot be read or is
 // larger.
 bool ReadSmallFile(const std::string& strPath, std::string& strOut) {
-    std::FILE* pFile = std::fopen(strPath.c_str(), "rb");
-    if (!pFile) return false;
-    strOut.resize(kMaxFormulaBytes + 1);
-    const std::size_t nRead = std::fread(strOut.data(), 1, strOut.size(), pFile);
-    const bool bOk = !std::ferror(pFile) && nRead <= kMaxFormulaBytes;
-    std::fclose(pFile);
-    strOut.resize(bOk ? nRead : 0);
-    return bOk;
+    std::optional<std::string> text = tessel::platform::ReadRegularFile(strPath, kMaxFormulaBytes);
+    if (!text) return false;
+    strOut = std::move(*text);
+    return true;
 }
 
 bool IsBlank(const Box& box) {

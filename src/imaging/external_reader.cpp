@@ -4,16 +4,16 @@
 
 #include <cctype>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <mutex>
+
+#include "platform/file_path.h"
 
 namespace tessel::imaging {
 namespace {
 
 constexpr unsigned long kMaxSide = 16384;
 constexpr unsigned long kMaxPixels = 64ul * 1024 * 1024;
-constexpr std::streamoff kMaxFileBytes = 256l * 1024 * 1024;
+constexpr std::size_t kMaxFileBytes = 256u * 1024 * 1024;
 
 // The file's extension, letters and digits only, to tell the library formats without a
 // signature of their own (TGA).
@@ -49,13 +49,9 @@ std::optional<ExternalImage> ReadExternalImage(const std::string& strPath) {
     InitializeOnce();
     // The file is read here and handed over as bytes: a name is never given to the library,
     // which would otherwise take prefixes such as "|command" or "format:" from it.
-    std::ifstream file(strPath, std::ios::binary | std::ios::ate);
-    if (!file) return std::nullopt;
-    std::streamoff nSize = file.tellg();
-    if (nSize <= 0 || nSize > kMaxFileBytes) return std::nullopt;
-    std::string bytes(static_cast<size_t>(nSize), '\0');
-    file.seekg(0);
-    if (!file.read(bytes.data(), nSize)) return std::nullopt;
+    std::optional<std::string> read = tessel::platform::ReadRegularFile(strPath, kMaxFileBytes);
+    if (!read || read->empty()) return std::nullopt;
+    const std::string& bytes = *read;
 
     ImageInfo* pInfo = CloneImageInfo(nullptr);
     if (!pInfo) return std::nullopt;

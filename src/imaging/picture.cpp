@@ -1,7 +1,6 @@
 #include "imaging/picture.h"
 
 #include <cstring>
-#include <fstream>
 #include <vector>
 
 #include "document/picture_size.h"
@@ -15,7 +14,7 @@ static_assert(sizeof(tessel::imaging::DibHeader) == sizeof(BITMAPINFOHEADER),
 
 namespace {
 
-constexpr std::streamoff kMaxPictureFileBytes = 256l * 1024 * 1024;
+constexpr std::size_t kMaxPictureFileBytes = 256u * 1024 * 1024;
 
 const BITMAPINFO* AsBitmapInfo(const DibImage& dib) {
     return reinterpret_cast<const BITMAPINFO*>(&dib.info);
@@ -55,14 +54,9 @@ void Blit(CDC* pDC, const CBitmap& bitmap, int x, int y, int nWidth, int nHeight
 }
 
 std::optional<std::vector<std::uint8_t>> ReadFile(const std::string& strPath) {
-    std::ifstream file(strPath, std::ios::binary | std::ios::ate);
-    if (!file) return std::nullopt;
-    std::streamoff nSize = file.tellg();
-    if (nSize < 0 || nSize > kMaxPictureFileBytes) return std::nullopt;
-    std::vector<std::uint8_t> bytes(static_cast<size_t>(nSize));
-    file.seekg(0);
-    if (nSize > 0 && !file.read(reinterpret_cast<char*>(bytes.data()), nSize)) return std::nullopt;
-    return bytes;
+    auto text = tessel::platform::ReadRegularFile(strPath, kMaxPictureFileBytes);
+    if (!text) return std::nullopt;
+    return std::vector<std::uint8_t>(text->begin(), text->end());
 }
 
 // The extension as a path splitter yields it: from the last dot of the last component.

@@ -1,9 +1,12 @@
 // Block transfers and single pixels. Raster operations are applied pixel by pixel to the
-// red, green and blue values; stretching picks the nearest source pixel.
+// red, green and blue values; stretching picks the nearest source pixel. Each operation has a
+// loop of its own over rows of pixels.
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 
 #include "platform/gdi.h"
 #include "platform/gdi_qt.h"
@@ -32,40 +35,78 @@ bool IsKnownRop(std::uint32_t dwRop) {
            dwRop == DSTINVERT;
 }
 
-QRgb Apply(std::uint32_t dwRop, QRgb dst, QRgb src, QRgb pattern) {
-    QRgb result = 0;
+// The operations on 0xAARRGGBB pixels, on one pixel or on four at a time; results are
+// always opaque.
+constexpr QRgb kOpaque = 0xFF000000u;
+struct CopySource {
+    template <class T>
+    T operator()(T, T src) const {
+        return src | kOpaque;
+    }
+};
+struct InvertSource {
+    template <class T>
+    T operator()(T, T src) const {
+        return ~src | kOpaque;
+    }
+};
+struct AndSource {
+    template <class T>
+    T operator()(T dst, T src) const {
+        return (dst & src) | kOpaque;
+    }
+};
+struct XorSource {
+    template <class T>
+    T operator()(T dst, T src) const {
+        return (dst ^ src) | kOpaque;
+    }
+};
+struct OrSource {
+    template <class T>
+    T operator()(T dst, T src) const {
+        return dst | src | kOpaque;
+    }
+};
+
+// Four pixels.
+using Pixels4 = QRgb __attribute__((vector_size(16)));
+
+// pOut[i] = op(pOut[i], pIn[i]) for nCount pixels, four at a time while there are four.
+template <class Op>
+void ApplyToRow(Op op, QRgb* pOut, const QRgb* pIn, int nCount) {
+    int i = 0;
+    for (; i + 4 <= nCount; i += 4) {
+        Pixels4 dst, src;
+        std::memcpy(&dst, pOut + i, sizeof dst);
+        std::memcpy(&src, pIn + i, sizeof src);
+        const Pixels4 result = op(dst, src);
+        std::memcpy(pOut + i, &result, sizeof result);
+    }
+    for (; i < nCount; ++i)
+        pOut[i] = op(pOut[i], pIn[i]);
+}
+
+// Calls f with the operation of a raster operation that reads a source.
+template <class F>
+void WithSourceOp(std::uint32_t dwRop, F&& f) {
     switch (dwRop) {
         case SRCCOPY:
-            result = src;
+            f(CopySource());
             break;
         case NOTSRCCOPY:
-            result = ~src;
+            f(InvertSource());
             break;
         case SRCAND:
-            result = dst & src;
+            f(AndSource());
             break;
         case SRCINVERT:
-            result = dst ^ src;
+            f(XorSource());
             break;
-        case SRCPAINT:
-            result = dst | src;
-            break;
-        case PATCOPY:
-            result = pattern;
-            break;
-        case PATINVERT:
-            result = dst ^ pattern;
-            break;
-        case DSTINVERT:
-            result = ~dst;
-            break;
-        case WHITENESS:
-            result = 0xFFFFFF;
-            break;
-        default:  // BLACKNESS
+        default:  // SRCPAINT
+            f(OrSource());
             break;
     }
-    return result | 0xFF000000u;
 }
 
 // A rectangle of whole pixels whose width or height may be negative: it then extends left of
@@ -95,6 +136,38 @@ int SourceIndex(int u, int n, int m, bool bMirror) {
     return bMirror ? m - 1 - v : v;
 }
 
+// The operations that read no source, on one row of pixels: a pattern is the source of
+// every pixel.
+void ApplyToRow(std::uint32_t dwRop, QRgb* pOut, int nCount, QRgb pattern) {
+    switch (dwRop) {
+        case PATCOPY:
+            std::fill_n(pOut, nCount, pattern | kOpaque);
+            break;
+        case PATINVERT: {
+            const Pixels4 patterns = {pattern, pattern, pattern, pattern};
+            int i = 0;
+            for (; i + 4 <= nCount; i += 4) {
+                Pixels4 dst;
+                std::memcpy(&dst, pOut + i, sizeof dst);
+                dst = XorSource()(dst, patterns);
+                std::memcpy(pOut + i, &dst, sizeof dst);
+            }
+            for (; i < nCount; ++i)
+                pOut[i] = XorSource()(pOut[i], pattern);
+            break;
+        }
+        case DSTINVERT:
+            ApplyToRow(InvertSource(), pOut, pOut, nCount);
+            break;
+        case WHITENESS:
+            std::fill_n(pOut, nCount, 0xFFFFFFFFu);
+            break;
+        default:  // BLACKNESS
+            std::fill_n(pOut, nCount, kOpaque);
+            break;
+    }
+}
+
 // Transfers src (a rectangle of pSource, when the operation reads one) onto dst of the
 // context's surface, within its clipping region.
 bool Transfer(DCData& dc, Span dst, const QImage* pSource, Span src, std::uint32_t dwRop) {
@@ -113,31 +186,66 @@ bool Transfer(DCData& dc, Span dst, const QImage* pSource, Span src, std::uint32
     }
     if (dst.w == 0 || dst.h == 0) return true;
 
-    // Reading through a copy keeps a transfer within one surface correct: the writes below
-    // detach the destination from it.
-    const QImage source = bSource ? *pSource : QImage();
-    const QRgb pattern = tessel::platform::ToRgb(dc.state.brush.cr);
     const QRegion region = dc.VisibleRegion().intersected(QRect(dst.x, dst.y, dst.w, dst.h));
-    for (const QRect& rect : region) {
-        for (int y = rect.top(); y <= rect.bottom(); ++y) {
-            const QRgb* pIn = nullptr;
-            if (bSource) {
-                const int sy = src.y + SourceIndex(y - dst.y, dst.h, src.h, bMirrorY);
-                if (sy < 0 || sy >= source.height()) continue;
-                pIn = reinterpret_cast<const QRgb*>(source.constScanLine(sy));
-            }
-            auto* pOut = reinterpret_cast<QRgb*>(pImage->scanLine(y));
-            for (int x = rect.left(); x <= rect.right(); ++x) {
-                QRgb s = 0;
-                if (bSource) {
-                    const int sx = src.x + SourceIndex(x - dst.x, dst.w, src.w, bMirrorX);
-                    if (sx < 0 || sx >= source.width()) continue;
-                    s = pIn[sx];
-                }
-                pOut[x] = Apply(dwRop, pOut[x], s, pattern);
-            }
+    if (region.isEmpty()) return true;
+    // Reading through a copy keeps a transfer within one surface correct: taking the
+    // destination's pixels for writing below detaches them from it.
+    QImage source;
+    if (bSource) {
+        source = *pSource;
+        if (source.depth() != 32) source = source.convertToFormat(QImage::Format_RGB32);
+    }
+    uchar* pBits = pImage->bits();
+    const qsizetype nStride = pImage->bytesPerLine();
+    auto row = [&](int y) { return reinterpret_cast<QRgb*>(pBits + y * nStride); };
+
+    if (!bSource) {
+        const QRgb pattern = tessel::platform::ToRgb(dc.state.brush.cr);
+        for (const QRect& rect : region) {
+            for (int y = rect.top(); y <= rect.bottom(); ++y)
+                ApplyToRow(dwRop, row(y) + rect.left(), rect.width(), pattern);
+        }
+        return true;
+    }
+
+    // Source columns by destination column over the region's extent, -1 outside the source:
+    // the pixel under each destination pixel's centre.
+    const QRect bounds = region.boundingRect();
+    const bool bScaled = src.w != dst.w || bMirrorX;
+    std::vector<int> columns;
+    if (bScaled) {
+        columns.resize(bounds.width());
+        for (int x = bounds.left(); x <= bounds.right(); ++x) {
+            const int sx = src.x + SourceIndex(x - dst.x, dst.w, src.w, bMirrorX);
+            columns[x - bounds.left()] = sx >= 0 && sx < source.width() ? sx : -1;
         }
     }
+    WithSourceOp(dwRop, [&](auto op) {
+        for (const QRect& rect : region) {
+            // Without scaling, the columns of the source that exist.
+            int x0 = rect.left(), x1 = rect.right() + 1;
+            const int nShift = src.x - dst.x;
+            if (!bScaled) {
+                x0 = std::max(x0, -nShift);
+                x1 = std::min(x1, source.width() - nShift);
+                if (x0 >= x1) continue;
+            }
+            for (int y = rect.top(); y <= rect.bottom(); ++y) {
+                const int sy = src.y + SourceIndex(y - dst.y, dst.h, src.h, bMirrorY);
+                if (sy < 0 || sy >= source.height()) continue;
+                const auto* pIn = reinterpret_cast<const QRgb*>(source.constScanLine(sy));
+                QRgb* pOut = row(y);
+                if (!bScaled) {
+                    ApplyToRow(op, pOut + x0, pIn + x0 + nShift, x1 - x0);
+                    continue;
+                }
+                const int* pColumns = columns.data() - bounds.left();
+                for (int x = x0; x < x1; ++x) {
+                    if (pColumns[x] >= 0) pOut[x] = op(pOut[x], pIn[pColumns[x]]);
+                }
+            }
+        }
+    });
     return true;
 }
 

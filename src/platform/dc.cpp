@@ -1,5 +1,5 @@
-// Device contexts: creation, selection, colours and modes, coordinates, clipping, the state
-// stack, and text.
+// Device contexts: creation, selection, colours and modes, coordinates, clipping and the
+// state stack. Text is in text.cpp.
 
 #include <algorithm>
 #include <cmath>
@@ -11,7 +11,6 @@
 
 using tessel::platform::BrushValue;
 using tessel::platform::FontFace;
-using tessel::platform::GbkToQString;
 using tessel::platform::PenValue;
 using tessel::platform::ToQColor;
 
@@ -41,18 +40,30 @@ QPainter* DCData::BeginDraw() {
     if (!state.pSurface) return nullptr;
     QPainter* p = state.pSurface->Painter();
     if (p == nullptr) return nullptr;
-    // Another context may share the surface's painter: set everything a drawing call uses.
-    p->resetTransform();
-    p->setRenderHint(QPainter::Antialiasing, false);
-    p->setRenderHint(QPainter::TextAntialiasing, true);
-    p->setCompositionMode(QPainter::CompositionMode_SourceOver);
-    p->setOpacity(1.0);
-    p->setPen(Qt::NoPen);
-    p->setBrush(Qt::NoBrush);
-    if (state.clip)
-        p->setClipRegion(*state.clip);
-    else
+    // Another context may share the surface's painter: set everything a drawing call uses,
+    // where it is not so already (each change makes Qt's raster engine work out its state
+    // anew).
+    if (!p->transform().isIdentity()) p->resetTransform();
+    const QPainter::RenderHints hints = p->renderHints();
+    if (hints.testFlag(QPainter::Antialiasing)) p->setRenderHint(QPainter::Antialiasing, false);
+    if (!hints.testFlag(QPainter::TextAntialiasing))
+        p->setRenderHint(QPainter::TextAntialiasing, true);
+    if (p->compositionMode() != QPainter::CompositionMode_SourceOver)
+        p->setCompositionMode(QPainter::CompositionMode_SourceOver);
+    if (p->opacity() != 1.0) p->setOpacity(1.0);
+    if (p->pen().style() != Qt::NoPen) p->setPen(Qt::NoPen);
+    if (p->brush().style() != Qt::NoBrush) p->setBrush(Qt::NoBrush);
+    // The clipping region is set with no transformation, so it stays in device coordinates.
+    tessel::platform::Surface& surface = *state.pSurface;
+    if (state.clip) {
+        if (!surface.painterClip || *surface.painterClip != *state.clip) {
+            p->setClipRegion(*state.clip);
+            surface.painterClip = *state.clip;
+        }
+    } else if (surface.painterClip) {
         p->setClipping(false);
+        surface.painterClip.reset();
+    }
     return p;
 }
 
@@ -265,85 +276,5 @@ bool CDC::RestoreDC(int nSavedDC) {
         state.pSurface->EndPainting();
     state = std::move(saved[nLevel - 1]);
     saved.resize(nLevel - 1);
-    return true;
-}
-
-bool CDC::TextOut(int x, int y, const char* szText, int nLength) {
-    if (nLength < 0 || (szText == nullptr && nLength > 0)) return false;
-    DCData& dc = *m_pData;
-    const QString text = GbkToQString(szText, nLength);
-    const FontFace& face = dc.Face();
-
-    // (x, y) is the top left of the text cell. Under a world scale the glyphs are scaled but
-    // never mirrored; an escapement turns the text about that corner.
-    const QPointF origin = dc.ToDeviceF(x, y);
-    QTransform transform;
-    transform.translate(origin.x(), origin.y());
-    transform.scale(std::abs(dc.state.dScaleX), std::abs(dc.state.dScaleY));
-    if (face.nEscapement != 0) transform.rotate(-face.nEscapement / 10.0);
-
-    if (dc.bPathOpen) {
-        QPainterPath glyphs;
-        int nX = 0;
-        for (char32_t ch : text.toUcs4()) {
-            glyphs.addText(QPointF(nX, face.nAscent), face.glyphFont, QString::fromUcs4(&ch, 1));
-            nX += face.Advance(ch);
-        }
-        dc.path.addPath(transform.map(glyphs));
-        return true;
-    }
-
-    QPainter* p = dc.BeginDraw();
-    if (p == nullptr) return false;
-    p->setTransform(transform);
-    const int nWidth = face.Width(text);
-    if (dc.state.nBkMode == OPAQUE)
-        p->fillRect(QRect(0, 0, nWidth, face.Height()), ToQColor(dc.state.crBk));
-    const QColor textColour = ToQColor(dc.state.crText);
-    p->setFont(face.glyphFont);
-    p->setPen(textColour);
-    int nX = 0;
-    for (char32_t ch : text.toUcs4()) {
-        p->drawText(QPointF(nX, face.nAscent), QString::fromUcs4(&ch, 1));
-        nX += face.Advance(ch);
-    }
-    if (face.font.underline())
-        p->fillRect(QRect(0, face.nUnderlineY, nWidth, face.nLineWidth), textColour);
-    if (face.font.strikeOut())
-        p->fillRect(QRect(0, face.nStrikeOutY, nWidth, face.nLineWidth), textColour);
-    return true;
-}
-
-CSize CDC::GetTextExtent(const char* szText, int nLength) const {
-    const FontFace& face = m_pData->Face();
-    if (nLength < 0 || (szText == nullptr && nLength > 0)) return {0, face.Height()};
-    return {face.Width(GbkToQString(szText, nLength)), face.Height()};
-}
-
-// Codes are taken as Unicode code points, so single bytes from 0x80 up are Latin-1
-// characters: in GBK text they are lead bytes and have no width of their own.
-bool CDC::GetCharWidth(unsigned nFirst, unsigned nLast, int* pWidths) const {
-    if (pWidths == nullptr || nFirst > nLast || nLast > 0xFFFF) return false;
-    const FontFace& face = m_pData->Face();
-    for (unsigned code = nFirst; code <= nLast; ++code)
-        pWidths[code - nFirst] = face.Advance(code);
-    return true;
-}
-
-bool CDC::GetTextMetrics(TEXTMETRIC* pMetrics) const {
-    if (pMetrics == nullptr) return false;
-    const FontFace& face = m_pData->Face();
-    const int nPixelSize = face.font.pixelSize();
-    pMetrics->tmHeight = face.Height();
-    pMetrics->tmAscent = face.nAscent;
-    pMetrics->tmDescent = face.nDescent;
-    pMetrics->tmInternalLeading = face.nInternalLeading;
-    pMetrics->tmExternalLeading = face.nExternalLeading;
-    // A Chinese face's Latin letters are half an em wide, its characters a whole em.
-    pMetrics->tmAveCharWidth = face.bChineseFace
-                                   ? nPixelSize / 2
-                                   : static_cast<int>(std::lround(face.metrics.averageCharWidth()));
-    pMetrics->tmMaxCharWidth =
-        face.bChineseFace ? nPixelSize : static_cast<int>(std::lround(face.metrics.maxWidth()));
     return true;
 }

@@ -1,6 +1,7 @@
 // Device-independent bitmaps: a header, a colour table and rows of pixels, turned into a
 // 32-bit image for drawing.
 
+#include <array>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -20,20 +21,32 @@ std::uint32_t ReadU32(const unsigned char* p) {
     return n;
 }
 
-// One channel of a 16- or 32-bit pixel under a bit mask, scaled to 0..255.
+// One channel of a 16- or 32-bit pixel under a bit mask, scaled to 0..255. Channels of up to
+// eight bits are scaled through a table.
 struct Channel {
     std::uint32_t nMask = 0;
     int nShift = 0;
     std::uint32_t nMax = 0;
+    std::array<std::uint8_t, 256> scaled{};
 
     explicit Channel(std::uint32_t mask) : nMask(mask) {
         if (mask == 0) return;
         nShift = std::countr_zero(mask);
         nMax = mask >> nShift;
+        if (nMax < scaled.size()) {
+            for (std::uint32_t n = 0; n <= nMax; ++n)
+                scaled[n] = static_cast<std::uint8_t>(Scale(n));
+        }
     }
     int Value(std::uint32_t pixel) const {
+        const std::uint32_t n = (pixel & nMask) >> nShift;
+        return nMax < scaled.size() ? scaled[n] : Scale(n);
+    }
+
+  private:
+    int Scale(std::uint32_t n) const {
         if (nMax == 0) return 0;
-        return static_cast<int>(std::uint64_t{(pixel & nMask) >> nShift} * 255 / nMax);
+        return static_cast<int>(std::uint64_t{n} * 255 / nMax);
     }
 };
 
@@ -107,36 +120,61 @@ QImage DecodeDib(const BITMAPINFO* pInfo, const void* pBits, unsigned nUsage,
     const int nStride = DibStride(nWidth, nBitCount);
     const auto* pAllBits = static_cast<const unsigned char*>(pBits);
     const bool bBottomUp = nSignedHeight > 0;
-    for (int y = 0; y < nHeight; ++y) {
-        const unsigned char* pRow =
-            pAllBits + static_cast<std::int64_t>(bBottomUp ? nHeight - 1 - y : y) * nStride;
-        auto* pOut = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < nWidth; ++x) {
-            switch (nBitCount) {
-                case 1:
-                case 4:
-                case 8: {
+    // One loop per depth, each over whole rows, taken in the order they are stored.
+    uchar* pImageBits = image.bits();
+    const qsizetype nImageStride = image.bytesPerLine();
+    auto decodeRows = [&](auto decodeRow) {
+        for (int nStored = 0; nStored < nHeight; ++nStored) {
+            const int y = bBottomUp ? nHeight - 1 - nStored : nStored;
+            decodeRow(pAllBits + static_cast<std::int64_t>(nStored) * nStride,
+                      reinterpret_cast<QRgb*>(pImageBits + y * nImageStride));
+        }
+    };
+    auto index = [&](int nIndex) { return nIndex < nColours ? colours[nIndex] : qRgb(0, 0, 0); };
+    switch (nBitCount) {
+        case 1:
+        case 4:
+        case 8:
+            decodeRows([&](const unsigned char* pRow, QRgb* pOut) {
+                const int nMask = (1 << nBitCount) - 1;
+                for (int x = 0; x < nWidth; ++x) {
                     const int nBitPos = x * nBitCount;
                     const int nShift = 8 - nBitCount - nBitPos % 8;
-                    const int nIndex = (pRow[nBitPos / 8] >> nShift) & ((1 << nBitCount) - 1);
-                    pOut[x] = nIndex < nColours ? colours[nIndex] : qRgb(0, 0, 0);
-                    break;
+                    pOut[x] = index((pRow[nBitPos / 8] >> nShift) & nMask);
                 }
-                case 16: {
+            });
+            break;
+        case 16:
+            decodeRows([&](const unsigned char* pRow, QRgb* pOut) {
+                for (int x = 0; x < nWidth; ++x) {
                     const std::uint32_t pixel = pRow[2 * x] | (pRow[2 * x + 1] << 8);
                     pOut[x] = qRgb(red.Value(pixel), green.Value(pixel), blue.Value(pixel));
-                    break;
                 }
-                case 24:
+            });
+            break;
+        case 24:
+            decodeRows([&](const unsigned char* pRow, QRgb* pOut) {
+                for (int x = 0; x < nWidth; ++x)
                     pOut[x] = qRgb(pRow[3 * x + 2], pRow[3 * x + 1], pRow[3 * x]);
-                    break;
-                default: {
+            });
+            break;
+        default:
+            if (masks[0] == 0xFF0000 && masks[1] == 0x00FF00 && masks[2] == 0x0000FF) {
+                // Eight bits a channel where a 32-bit image keeps them: only the top byte
+                // differs.
+                decodeRows([&](const unsigned char* pRow, QRgb* pOut) {
+                    for (int x = 0; x < nWidth; ++x)
+                        pOut[x] = ReadU32(pRow + 4 * x) | 0xFF000000u;
+                });
+                break;
+            }
+            decodeRows([&](const unsigned char* pRow, QRgb* pOut) {
+                for (int x = 0; x < nWidth; ++x) {
                     const std::uint32_t pixel = ReadU32(pRow + 4 * x);
                     pOut[x] = qRgb(red.Value(pixel), green.Value(pixel), blue.Value(pixel));
-                    break;
                 }
-            }
-        }
+            });
+            break;
     }
     return image;
 }

@@ -1,6 +1,11 @@
 #include "platform/file_path.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -102,6 +107,30 @@ std::string ResolvePath(std::string_view strDir, std::string_view strName) {
         }
     }
     return walked.path.string();
+}
+
+std::optional<std::string> ReadRegularFile(const std::string& strPath, std::size_t nMaxBytes) {
+    // Opening without waiting: a named pipe would otherwise block the open until a writer
+    // comes.
+    const int fd = ::open(strPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    std::optional<std::string> result;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0 &&
+        static_cast<std::size_t>(st.st_size) <= nMaxBytes) {
+        std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
+        std::size_t nDone = 0;
+        while (nDone < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + nDone, bytes.size() - nDone);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            nDone += static_cast<std::size_t>(n);
+        }
+        bytes.resize(nDone);  // a file that shrank meanwhile gives what it still holds
+        result = std::move(bytes);
+    }
+    ::close(fd);
+    return result;
 }
 
 }  // namespace tessel::platform

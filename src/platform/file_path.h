@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,5 +29,11 @@ namespace tessel::platform {
 // name: from the root, the drive dropped), so that a new file goes into the folder that is
 // there whatever the case of its name.
 std::string ResolvePath(std::string_view strDir, std::string_view strName);
+
+// Reads a whole file of at most nMaxBytes bytes. Only a regular file is read: a name in an
+// untrusted page may point at a pipe, a device or a folder, and reading one of those could
+// wait forever or never end. Nothing is returned for those, for a missing or unreadable file,
+// and for a larger one.
+std::optional<std::string> ReadRegularFile(const std::string& strPath, std::size_t nMaxBytes);
 
 }  // namespace tessel::platform

@@ -6,7 +6,10 @@
 #include <QCoreApplication>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QGlyphRun>
+#include <QList>
 #include <QStringList>
+#include <QTextLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -17,6 +20,7 @@
 
 #include "platform/gbk.h"
 #include "platform/gdi_qt.h"
+#include "platform/text.h"
 
 namespace tessel::platform {
 namespace {
@@ -167,11 +171,27 @@ QFont MakeQFont(const LOGFONT& lf, bool* pbChineseFace) {
 
 namespace {
 
+// What makes one face differ from another: every LOGFONT field that MakeQFont and FontFace
+// read, the face name padded with zeros.
+struct FaceKey {
+    int numbers[10] = {};
+    char szFace[LF_FACESIZE] = {};
+
+    explicit FaceKey(const LOGFONT& lf)
+        : numbers{lf.lfHeight, lf.lfWidth,     lf.lfEscapement, lf.lfOrientation, lf.lfWeight,
+                  lf.lfItalic, lf.lfUnderline, lf.lfStrikeOut,  lf.lfCharSet,     lf.lfQuality} {
+        std::memcpy(szFace, lf.lfFaceName, strnlen(lf.lfFaceName, LF_FACESIZE));
+    }
+    bool operator==(const FaceKey& other) const {
+        return std::memcmp(this, &other, sizeof *this) == 0;
+    }
+};
+
 // The most recently used faces, newest last. Qt fonts must not outlive the application
 // object, so the cache is emptied when it is destroyed; an application that is never
 // destroyed leaves it in place at exit (it is never destroyed either).
 constexpr size_t kCachedFaces = 64;
-using FaceCache = std::vector<std::pair<std::string, std::shared_ptr<const FontFace>>>;
+using FaceCache = std::vector<std::pair<FaceKey, std::shared_ptr<const FontFace>>>;
 FaceCache& g_faceCache = *new FaceCache;
 bool g_bCacheCleanupRegistered = false;
 
@@ -180,31 +200,25 @@ void ClearFaceCache() {
     g_bCacheCleanupRegistered = false;
 }
 
-std::string FaceKey(const LOGFONT& lf) {
-    const int numbers[] = {lf.lfHeight,  lf.lfWidth,  lf.lfEscapement, lf.lfOrientation,
-                           lf.lfWeight,  lf.lfItalic, lf.lfUnderline,  lf.lfStrikeOut,
-                           lf.lfCharSet, lf.lfQuality};
-    std::string key(reinterpret_cast<const char*>(numbers), sizeof numbers);
-    key.append(lf.lfFaceName, strnlen(lf.lfFaceName, LF_FACESIZE));
-    return key;
-}
-
 }  // namespace
 
+// The editor makes a font for every piece of text, mostly one of the last few it made: the
+// search starts with the newest.
 std::shared_ptr<const FontFace> FaceFor(const LOGFONT& lf) {
     if (QCoreApplication::instance() == nullptr) return std::make_shared<const FontFace>(lf);
     if (!g_bCacheCleanupRegistered) {
         qAddPostRoutine(ClearFaceCache);
         g_bCacheCleanupRegistered = true;
     }
-    std::string key = FaceKey(lf);
-    auto it = std::ranges::find(g_faceCache, key, &FaceCache::value_type::first);
-    if (it != g_faceCache.end()) {
-        std::rotate(it, it + 1, g_faceCache.end());
-        return g_faceCache.back().second;
+    const FaceKey key(lf);
+    for (auto it = g_faceCache.rbegin(); it != g_faceCache.rend(); ++it) {
+        if (it->first == key) {
+            std::rotate(it.base() - 1, it.base(), g_faceCache.end());
+            return g_faceCache.back().second;
+        }
     }
     if (g_faceCache.size() == kCachedFaces) g_faceCache.erase(g_faceCache.begin());
-    g_faceCache.emplace_back(std::move(key), std::make_shared<const FontFace>(lf));
+    g_faceCache.emplace_back(key, std::make_shared<const FontFace>(lf));
     return g_faceCache.back().second;
 }
 
@@ -218,6 +232,7 @@ FontFace::FontFace(const LOGFONT& lf)
       metrics(font),
       nEscapement(lf.lfEscapement) {
     m_asciiAdvances.fill(-1);
+    m_asciiGlyphs.fill(CharGlyphs());
     glyphFont.setUnderline(false);
     glyphFont.setStrikeOut(false);
     const int nPixelSize = font.pixelSize();
@@ -242,21 +257,20 @@ FontFace::FontFace(const LOGFONT& lf)
     nStrikeOutY = std::max(0, nAscent - static_cast<int>(std::lround(metrics.strikeOutPos())));
 }
 
-int FontFace::Advance(char32_t ch) const {
-    const bool bAscii = ch < m_asciiAdvances.size();
-    if (bAscii && m_asciiAdvances[ch] >= 0) return m_asciiAdvances[ch];
-    if (!bAscii) {
-        if (auto it = m_otherAdvances.find(ch); it != m_otherAdvances.end()) return it->second;
+int FontFace::LookUpAdvance(char32_t ch) const {
+    if (ch < m_asciiAdvances.size()) {
+        int& nAdvance = m_asciiAdvances[ch];
+        if (nAdvance < 0) nAdvance = MeasureAdvance(ch);
+        return nAdvance;
     }
+    if (auto it = m_otherAdvances.find(ch); it != m_otherAdvances.end()) return it->second;
+    return m_otherAdvances.emplace(ch, MeasureAdvance(ch)).first->second;
+}
+
+int FontFace::MeasureAdvance(char32_t ch) const {
     // TextOut does not expand tabs; Qt would measure one to the next tab stop.
     const char32_t code[1] = {ch == U'\t' ? U' ' : ch};
-    const int nAdvance =
-        static_cast<int>(std::lround(metrics.horizontalAdvance(QString::fromUcs4(code, 1))));
-    if (bAscii)
-        m_asciiAdvances[ch] = nAdvance;
-    else
-        m_otherAdvances.emplace(ch, nAdvance);
-    return nAdvance;
+    return static_cast<int>(std::lround(metrics.horizontalAdvance(QString::fromUcs4(code, 1))));
 }
 
 int FontFace::Width(const QString& text) const {
@@ -264,6 +278,72 @@ int FontFace::Width(const QString& text) const {
     for (char32_t ch : text.toUcs4())
         nWidth += Advance(ch);
     return nWidth;
+}
+
+int FontFace::Width(const char* pGbk, int nLength) const {
+    int nWidth = 0;
+    ForEachGbkCharacter(pGbk, nLength, [&](char32_t ch) { nWidth += Advance(ch); });
+    return nWidth;
+}
+
+const CharGlyphs& FontFace::Glyphs(char32_t ch) const {
+    if (ch < m_asciiGlyphs.size()) {
+        CharGlyphs& glyphs = m_asciiGlyphs[ch];
+        if (!glyphs.bKnown) glyphs = ShapeCharacter(ch);
+        return glyphs;
+    }
+    if (auto it = m_otherGlyphs.find(ch); it != m_otherGlyphs.end()) return it->second;
+    return m_otherGlyphs.emplace(ch, ShapeCharacter(ch)).first->second;
+}
+
+// The character is laid out on its own, as QPainter::drawText lays out a string of one
+// character: the glyph runs tell which font Qt picks for it (the face, the Song stand-in
+// that MakeQFont names after it, or a fallback of the font system) and where its glyphs go.
+CharGlyphs FontFace::ShapeCharacter(char32_t ch) const {
+    CharGlyphs glyphs;
+    glyphs.bKnown = true;
+    glyphs.nFirst = static_cast<std::uint32_t>(m_glyphList.size());
+    // Control and formatting characters are left to drawText, which skips some of them (a
+    // tab) and draws others, whatever a layout would make of them.
+    switch (QChar::category(ch)) {
+        case QChar::Other_Control:
+        case QChar::Other_Format:
+        case QChar::Other_Surrogate:
+        case QChar::Other_NotAssigned:
+        case QChar::Separator_Line:
+        case QChar::Separator_Paragraph:
+            glyphs.bDrawText = true;
+            return glyphs;
+        default:
+            break;
+    }
+    QTextLayout layout(QString::fromUcs4(&ch, 1), glyphFont);
+    layout.setCacheEnabled(false);
+    layout.beginLayout();
+    const QTextLine line = layout.createLine();
+    layout.endLayout();
+    if (!line.isValid() || line.textStart() != 0 || line.textLength() != 1 || line.x() != 0) {
+        glyphs.bDrawText = true;
+        return glyphs;
+    }
+    const QPointF baseline(0, line.y() + line.ascent());
+    for (const QGlyphRun& run : layout.glyphRuns()) {
+        const QRawFont rawFont = run.rawFont();
+        const QList<quint32> indexes = run.glyphIndexes();
+        const QList<QPointF> positions = run.positions();
+        if (!rawFont.isValid() || indexes.size() != positions.size()) {
+            m_glyphList.resize(glyphs.nFirst);
+            glyphs.bDrawText = true;
+            return glyphs;
+        }
+        auto it = std::ranges::find(m_rawFonts, rawFont);
+        if (it == m_rawFonts.end()) it = m_rawFonts.insert(m_rawFonts.end(), rawFont);
+        const int nFont = static_cast<int>(it - m_rawFonts.begin());
+        for (qsizetype i = 0; i < indexes.size(); ++i)
+            m_glyphList.push_back({indexes[i], nFont, positions[i] - baseline});
+    }
+    glyphs.nCount = static_cast<std::uint32_t>(m_glyphList.size()) - glyphs.nFirst;
+    return glyphs;
 }
 
 }  // namespace tessel::platform

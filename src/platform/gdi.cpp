@@ -21,6 +21,7 @@ QPainter* Surface::Painter() {
     auto pNew = std::make_unique<QPainter>();
     if (!pNew->begin(&image)) return nullptr;
     pPainter = std::move(pNew);
+    painterClip.reset();
     return pPainter.get();
 }
 

@@ -10,12 +10,15 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPoint>
+#include <QRawFont>
 #include <QRect>
 #include <QRegion>
 #include <QString>
 #include <QTransform>
 
 #include <array>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <unordered_map>
@@ -49,6 +52,7 @@ struct Surface {
     QImage image;
     CBitmap* pOwner = nullptr;  // null once the bitmap object lets go of it, or for windows
     std::unique_ptr<QPainter> pPainter;
+    std::optional<QRegion> painterClip;  // the painter's clipping region (DCData::BeginDraw)
 
     ~Surface() { EndPainting(); }
     QPainter* Painter();
@@ -59,10 +63,30 @@ struct Surface {
     }
 };
 
+// One glyph of a character as Qt shapes the character on its own: the font it comes from (an
+// index into the face's fonts), its index in that font, and its place relative to the pen
+// position on the baseline.
+struct PlacedGlyph {
+    quint32 nIndex = 0;
+    int nFont = 0;
+    QPointF offset;
+};
+
+// How TextOut draws one character: from the glyphs [nFirst, nFirst + nCount) of the face's
+// glyph list, or, for control and formatting characters, with QPainter::drawText on its own.
+struct CharGlyphs {
+    bool bKnown = false;  // looked up
+    bool bDrawText = false;
+    std::uint32_t nFirst = 0;
+    std::uint32_t nCount = 0;
+};
+
 // A font as the contexts use it: the Qt font, its measures in whole pixels, and the advances
 // of characters. Characters are placed one by one at whole-pixel advances, so the width of a
 // string is the sum of the widths of its characters, as the editor (which sums word widths)
-// expects and as TextOut draws.
+// expects and as TextOut draws. The glyphs of each character are looked up once, with the
+// font Qt itself would pick for it, so that TextOut draws a whole string in a few glyph runs
+// and yet exactly as drawing its characters one at a time would.
 struct FontFace {
     bool bChineseFace = false;  // stands in for a Chinese Windows face (see MakeQFont)
     QFont font;
@@ -80,12 +104,66 @@ struct FontFace {
     explicit FontFace(const LOGFONT& lf);
     int Height() const { return nAscent + nDescent; }
     // The advance of one character (a code point).
-    int Advance(char32_t ch) const;
+    int Advance(char32_t ch) const {
+        if (ch < m_asciiAdvances.size() && m_asciiAdvances[ch] >= 0) return m_asciiAdvances[ch];
+        return LookUpAdvance(ch);
+    }
     int Width(const QString& text) const;
+    // The width of GBK text.
+    int Width(const char* pGbk, int nLength) const;
+
+    // The glyphs of one character, and the fonts and glyph list they point into.
+    const CharGlyphs& Glyphs(char32_t ch) const;
+    const PlacedGlyph* GlyphList() const { return m_glyphList.data(); }
+    const QRawFont& RawFont(int nFont) const { return m_rawFonts[nFont]; }
+
+    // The pixels that glyph nGlyph of the glyph list touches when drawn with its pen position
+    // at (0, 0) on the baseline, with no transformation; not to be relied on when bUsable is
+    // false (the glyph is too large to keep, or where it leaves ink could not be told for
+    // certain). text.cpp.
+    struct Ink {
+        bool bKnown = false;
+        bool bUsable = false;
+        QRect box;
+        // Row by row over the box: all ones where the glyph touches the pixel, else zero.
+        std::vector<QRgb> touched;
+        // The pixels GlyphPixels gave last, and for which colours.
+        QImage lastPixels;
+        QRgb lastText = 0;
+        QRgb lastUnder = 0;
+    };
+    const Ink& GlyphInk(std::uint32_t nGlyph) const;
+    // What the ink box of a usable glyph holds once the glyph is drawn in colour text on
+    // pixels all of colour under (32-bit pixels with full alpha). text.cpp.
+    const QImage& GlyphPixels(std::uint32_t nGlyph, QRgb text, QRgb under) const;
 
   private:
+    int LookUpAdvance(char32_t ch) const;
+    int MeasureAdvance(char32_t ch) const;
+    CharGlyphs ShapeCharacter(char32_t ch) const;
+
+    struct PixelsKey {
+        std::uint32_t nGlyph;
+        QRgb text;
+        QRgb under;
+        bool operator==(const PixelsKey&) const = default;
+    };
+    struct PixelsKeyHash {
+        size_t operator()(const PixelsKey& key) const {
+            return std::hash<std::uint64_t>()((std::uint64_t{key.text} << 32 | key.under) ^
+                                              (std::uint64_t{key.nGlyph} * 0x9E3779B97F4A7C15u));
+        }
+    };
+    mutable std::vector<Ink> m_inks;  // by glyph list index
+    mutable std::unordered_map<PixelsKey, QImage, PixelsKeyHash> m_glyphPixels;
+    mutable qsizetype m_nKeptBytes = 0;
+
     mutable std::array<int, 128> m_asciiAdvances;  // -1 until measured
     mutable std::unordered_map<char32_t, int> m_otherAdvances;
+    mutable std::array<CharGlyphs, 128> m_asciiGlyphs;
+    mutable std::unordered_map<char32_t, CharGlyphs> m_otherGlyphs;
+    mutable std::vector<PlacedGlyph> m_glyphList;
+    mutable std::vector<QRawFont> m_rawFonts;
 };
 
 // The face for a LOGFONT. The editor makes a font for every piece of text it measures, so

@@ -65,6 +65,13 @@ void WindowWidget::paintEvent(QPaintEvent* pEvent) {
     const QImage& image = hWnd->pSurface->Pixels();
     if (!QRect(QPoint(0, 0), image.size()).contains(rc)) painter.fillRect(rc, Qt::white);
     painter.drawImage(rc.topLeft(), image, rc);
+    // A bordered window shows a thin black frame. It is drawn over the edge of the client
+    // area rather than outside it, so a bordered window keeps the client size it was given.
+    if (hWnd->dwStyle & WS_BORDER) {
+        painter.setPen(Qt::black);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRect(0, 0, width() - 1, height() - 1));
+    }
     DrawCaret(hWnd, painter);
 }
 

@@ -1,6 +1,7 @@
 #include "platform/file_path.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -72,6 +73,24 @@ TEST_F(ResolvePathTest, AbsoluteAndDriveNamesAndMissingFiles) {
     EXPECT_EQ(ResolvePath(Dir(), "IMAGE\\New.bmp"), Dir() + "/image/New.bmp");
     EXPECT_EQ(ResolvePath(Dir(), "Sound\\a.wav"), Dir() + "/Sound/a.wav");
     EXPECT_EQ(ResolvePath(Dir(), "C:\\Sound\\a.wav"), "/Sound/a.wav");
+}
+
+}  // namespace
+
+namespace {
+
+// Only regular files are read: a page may name a pipe or a device, which must neither block
+// nor run on.
+TEST_F(ResolvePathTest, OnlyRegularFilesAreRead) {
+    using tessel::platform::ReadRegularFile;
+    std::ofstream(m_dir / "five.txt") << "12345";
+    EXPECT_EQ(ReadRegularFile((m_dir / "five.txt").string(), 5), "12345");
+    EXPECT_EQ(ReadRegularFile((m_dir / "five.txt").string(), 4), std::nullopt);
+    EXPECT_EQ(ReadRegularFile((m_dir / "missing").string(), 100), std::nullopt);
+    EXPECT_EQ(ReadRegularFile((m_dir / "image").string(), 100), std::nullopt);
+    EXPECT_EQ(ReadRegularFile("/dev/zero", 100), std::nullopt);
+    ASSERT_EQ(::mkfifo((m_dir / "pipe").c_str(), 0600), 0);
+    EXPECT_EQ(ReadRegularFile((m_dir / "pipe").string(), 100), std::nullopt);  // returns at once
 }
 
 }  // namespace
