@@ -80,6 +80,7 @@
 #include "platform/application.h"
 #include "platform/fonts.h"
 #include "platform/gbk.h"
+#include "repeated.h"
 #include "resources/bitmaps.h"
 
 namespace {
@@ -640,16 +641,11 @@ int main(int argc, char** argv) {
     }
     argc = nKept;
 
-    auto min = [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); };
     for (auto [szName, run] : {std::pair{"BM_SetRow", &BM_SetRow},
                                {"BM_Paint", &BM_Paint},
                                {"BM_QTextDocument_Layout", &BM_QTextDocument_Layout},
                                {"BM_QTextDocument_Paint", &BM_QTextDocument_Paint}}) {
-        benchmark::RegisterBenchmark(szName, run)
-            ->Unit(benchmark::kMicrosecond)
-            ->Repetitions(5)
-            ->ReportAggregatesOnly(true)
-            ->ComputeStatistics("min", min);
+        Repeated(benchmark::RegisterBenchmark(szName, run));
     }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

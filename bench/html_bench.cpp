@@ -62,6 +62,7 @@
 #include "markup/word_analyzer.h"
 #include "platform/application.h"
 #include "platform/gbk.h"
+#include "repeated.h"
 
 namespace {
 
@@ -459,7 +460,6 @@ int main(int argc, char** argv) {
     }
     argc = nKept;
 
-    auto min = [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); };
     using RunFn = void (*)(benchmark::State&, Input);
     struct Runs {
         const Comparison& comparison;
@@ -474,11 +474,7 @@ int main(int argc, char** argv) {
             for (auto [szName, run] : {std::pair{runs.comparison.szTessel, runs.tessel},
                                        {runs.comparison.szQt, runs.qt}}) {
                 std::string strName = std::string(szName) + "/" + szPage;
-                benchmark::RegisterBenchmark(strName.c_str(), run, input)
-                    ->Unit(benchmark::kMicrosecond)
-                    ->Repetitions(5)
-                    ->ReportAggregatesOnly(true)
-                    ->ComputeStatistics("min", min);
+                Repeated(benchmark::RegisterBenchmark(strName.c_str(), run, input));
             }
         }
     }

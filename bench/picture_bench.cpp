@@ -21,6 +21,7 @@
 #include "gif_writer.h"
 #include "imaging/decoders/bmp_decoder.h"
 #include "imaging/decoders/gif_decoder.h"
+#include "repeated.h"
 
 #if TESSEL_BENCH_GIFLIB
 #include <gif_lib.h>
@@ -405,17 +406,12 @@ int main(int argc, char** argv) {
     CheckAgainstGiflib(GifLarge());
     CheckAgainstGiflib(GifAnimation());
 #endif
-    auto min = [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); };
     for (const Pair& pair : pairs) {
         std::string strName = pair.szPicture;
         for (auto [strRun, run] : {std::pair{strName + "/tessel", &Ours},
                                    {strName + "/" + (pair.szPeer ? pair.szPeer : ""), pair.peer}}) {
             if (!run) continue;
-            benchmark::RegisterBenchmark(strRun.c_str(), run, pair.picture)
-                ->Unit(benchmark::kMicrosecond)
-                ->Repetitions(5)
-                ->ReportAggregatesOnly(true)
-                ->ComputeStatistics("min", min);
+            Repeated(benchmark::RegisterBenchmark(strRun.c_str(), run, pair.picture));
         }
     }
     benchmark::Initialize(&argc, argv);
