@@ -4,16 +4,13 @@
 #include <memory>
 
 #include "editor/edit_extent.h"
+#include "editor/edit_frames.h"
 
 #include "editor/tessel_edit.h"
 
 namespace {
 
-// The frame number of a frame element: the slot after its column widths.
-int FrameNumber(const CLink& frame) {
-    int n = frame.m_Command[0].nValue;
-    return n >= 0 && n + 2 < kCommandSlots ? frame.m_Command[n + 2].nValue : -1;
-}
+using tessel::editor::FrameNumber;
 
 CLink* NewColumnMark(int nKind) {
     auto* p = new CLink;
@@ -114,8 +111,8 @@ void CTesselEdit::OpenColumnEditors(DWORD crHotLink, int nCharSpace, int nLineSp
     for (m_pList->First(); m_pList->IsInList(); m_pList->Next()) {
         CLink* pFrame = m_pList->GetCurr();
         if (pFrame->m_nKind != kKindColumnFrame) continue;
-        int n = pFrame->m_Command[0].nValue, f = FrameNumber(*pFrame);
-        if (n < 1 || n > kMaxColumns || f < 0 || f >= kMaxFrames) continue;
+        const int n = pFrame->m_Command[0].nValue, f = FrameNumber(*pFrame);
+        if (n < 1 || f < 0) continue;
         int nUsed = 0;
         for (int i = 0; i < n; ++i) {
             // The last column takes the rest of the line.
@@ -155,8 +152,8 @@ CTesselEdit* CTesselEdit::MakeColumnEditor(int nFrame, int nColumn, int nWidth, 
 
 void CTesselEdit::DeleteMColumn(CLink* pFrame) {
     if (!pFrame) return;
-    int n = pFrame->m_Command[0].nValue, f = FrameNumber(*pFrame);
-    if (n < 0 || n > kMaxColumns || f < 0 || f >= kMaxFrames) return;
+    const int n = pFrame->m_Command[0].nValue, f = FrameNumber(*pFrame);
+    if (f < 0) return;
     for (int i = 0; i < n; ++i) {
         delete m_pChildEdit[f][i];
         m_pChildEdit[f][i] = nullptr;
@@ -185,8 +182,7 @@ void CTesselEdit::FlattenInto(CMyList& flat) {
         int n = pLink->m_Command[0].nValue, f = FrameNumber(*pLink);
         for (int i = 0; i < n; ++i) {
             flat.Append(NewColumnMark(kKindStartColumn));
-            CTesselEdit* pEditor =
-                f >= 0 && f < kMaxFrames && i < kMaxColumns ? m_pChildEdit[f][i] : nullptr;
+            CTesselEdit* pEditor = f >= 0 && i < kMaxColumns ? m_pChildEdit[f][i] : nullptr;
             if (pEditor && pEditor->m_pList) {
                 CMyList& column = *pEditor->m_pList;
                 for (column.First(); column.IsInList(); column.Next())

@@ -7,27 +7,18 @@
 
 #include "editor/edit_bitmaps.h"
 #include "editor/edit_extent.h"
+#include "editor/edit_frames.h"
 #include "editor/tessel_edit.h"
 #include "formula/formula.h"
 #include "imaging/picture.h"
 
 using tessel::editor::Advance;
 using tessel::editor::Extent;
+using tessel::editor::FrameColumns;
+using tessel::editor::FrameNumber;
 using tessel::editor::Scaled;
 
 namespace {
-
-// Columns of a frame element and its frame number; -1 when either is outside the table.
-int ColumnCount(const CLink* pFrame) {
-    const int n = pFrame->m_Command[0].nValue;
-    return n >= 0 && n <= kMaxColumns ? n : -1;
-}
-int FrameNumber(const CLink* pFrame) {
-    const int n = ColumnCount(pFrame);
-    if (n < 0) return -1;
-    const int f = pFrame->m_Command[n + 2].nValue;
-    return f >= 0 && f < kMaxFrames ? f : -1;
-}
 
 bool IsEmptyText(const CLink* pLink) {
     return pLink->m_nKind == kKindText && pLink->m_Command[0].strText.empty();
@@ -71,13 +62,13 @@ void CTesselEdit::SetRow(CDC* pDC) {
         // A frame whose number another frame already has (a pasted copy) gets the first free
         // number and column editors holding copies of the first frame's columns.
         for (CLink* pFrame = LinkAt(m_pList, 0); pFrame; pFrame = pFrame->m_pNext) {
-            if (pFrame->m_nKind != kKindColumnFrame || ColumnCount(pFrame) < 1) continue;
-            const int f = FrameNumber(pFrame);
+            if (pFrame->m_nKind != kKindColumnFrame || FrameColumns(*pFrame) < 1) continue;
+            const int f = FrameNumber(*pFrame);
             if (f < 0) continue;
             for (CLink* pDup = pFrame->m_pNext; pDup;) {
                 CLink* pNext = pDup->m_pNext;
-                const int nDup = ColumnCount(pDup);
-                if (pDup->m_nKind == kKindColumnFrame && nDup >= 1 && FrameNumber(pDup) == f) {
+                const int nDup = FrameColumns(*pDup);
+                if (pDup->m_nKind == kKindColumnFrame && nDup >= 1 && FrameNumber(*pDup) == f) {
                     int g = 0;
                     while (g < kMaxFrames && m_pChildEdit[g][0])
                         ++g;
@@ -227,7 +218,7 @@ int CTesselEdit::GetLineMaxHeight(CDC* pDC, CMyList* pList, CRect rc, int& x, in
                 ++nLink;
                 nWord = nChar = 0;
                 nHeight = 0;
-                const int n = ColumnCount(pLink), f = FrameNumber(pLink);
+                const int n = FrameColumns(*pLink), f = FrameNumber(*pLink);
                 for (int i = 0; f >= 0 && i < n; ++i)
                     if (CTesselEdit* pColumn = m_pChildEdit[f][i])
                         nHeight = std::max(nHeight, pColumn->GetWinHeight());

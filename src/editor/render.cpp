@@ -9,6 +9,7 @@
 
 #include "editor/edit_bitmaps.h"
 #include "editor/edit_extent.h"
+#include "editor/edit_frames.h"
 #include "editor/tessel_edit.h"
 #include "formula/formula.h"
 #include "imaging/decoders/bmp_decoder.h"
@@ -293,14 +294,12 @@ void CTesselEdit::ShowScoreOneLink(CDC* pDC, CLink* pLink, int& x, int y, int nH
 // their content here only for the selected look.
 void CTesselEdit::ShowMColumnOneLink(CDC* /*pDC*/, CLink* pLink, int /*x*/, int y, int nHeight,
                                      int bSelect) {
-    const int n = pLink->m_Command[0].nValue;
-    if (n < 0 || n > kMaxColumns) return;
+    const int n = tessel::editor::FrameColumns(*pLink), f = tessel::editor::FrameNumber(*pLink);
+    if (n < 0 || f < 0) return;
     const int nGap = Extent(pLink->m_Command[1].nValue);
     // A column's window is never taller than kMaxColumnHeight (nor wider than this editor):
     // the page's sizes are not trusted to size windows, each of which has pixels of its own.
     const int nWindowHeight = std::clamp(nHeight, 0, kMaxColumnHeight);
-    const int f = pLink->m_Command[n + 2].nValue;
-    if (f < 0 || f >= kMaxFrames) return;
     int cx = 0;
     for (int i = 0; i < n; ++i) {
         CTesselEdit* pColumn = m_pChildEdit[f][i];
