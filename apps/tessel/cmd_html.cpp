@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "command.h"
+#include "document/link_slots.h"
 #include "document/my_list.h"
 #include "imaging/list_pictures.h"
 #include "input.h"
@@ -56,7 +57,8 @@ int RunHtml(const Command& command, std::span<const std::string_view> args) {
             stderr,
             "tessel html: %s: element %d: picture %s not loaded from %s; its image "
             "(and hot link) is left out\n",
-            input->strName.c_str(), nIndex, QuoteGbk(list.GetCurr()->m_Command[0].strText).c_str(),
+            input->strName.c_str(), nIndex,
+            QuoteGbk(tessel::slots::FileName(*list.GetCurr())).c_str(),
             strProject.empty() ? "the current directory" : Join({"\"", strProject, "\""}).c_str());
     }
 

@@ -5,6 +5,7 @@
 
 #include "editor_host.h"
 #include "input.h"
+#include "player.h"
 
 namespace tessel::cli {
 namespace {
@@ -18,14 +19,7 @@ int RunRows(const Command& command, std::span<const std::string_view> args) {
 
     std::unique_ptr<EditorHost> pHost = EditorHost::Open(settings, input->strBytes);
     if (!pHost) return kExitFail;
-    std::string out;
-    for (const ROW& row : pHost->Editor().m_Row) {
-        if (row.IsEndMarker()) break;
-        out += std::to_string(row.nHeight) + ' ' + std::to_string(row.nLink) + ' ' +
-               std::to_string(row.nWord) + ' ' + std::to_string(row.nChar) + '\n';
-    }
-    out += "end\n";
-    return WriteStdout(out) && FlushStdout() ? kExitOk : kExitFail;
+    return WriteStdout(play::RowTableText(pHost->Editor())) && FlushStdout() ? kExitOk : kExitFail;
 }
 
 }  // namespace

@@ -32,6 +32,7 @@ extern const Command kFormulaCommand;
 extern const Command kHtmlCommand;
 extern const Command kRenderCommand;
 extern const Command kRowsCommand;
+extern const Command kPlayCommand;
 
 // Joins the pieces of a message.
 std::string Join(std::initializer_list<std::string_view> pieces);

@@ -12,9 +12,9 @@
 namespace tessel::cli {
 namespace {
 
-constexpr std::array<const Command*, 8> kCommands = {
-    &kDumpCommand,   &kMarkupCommand, &kCheckCommand,   &kHtmlCommand,
-    &kRenderCommand, &kRowsCommand,   &kPictureCommand, &kFormulaCommand};
+constexpr std::array<const Command*, 9> kCommands = {
+    &kDumpCommand, &kMarkupCommand, &kCheckCommand,   &kHtmlCommand,   &kRenderCommand,
+    &kRowsCommand, &kPlayCommand,   &kPictureCommand, &kFormulaCommand};
 
 bool IsHelpOption(std::string_view arg) {
     return arg == "--help" || arg == "-h";

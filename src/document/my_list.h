@@ -25,6 +25,9 @@ class CMyList {
     // Steps back one element by searching from the head (the chain has no back links).
     void Prev();
     CLink* GetCurr() const { return m_pCursor ? m_pCursor->m_pNext : nullptr; }
+    // The first element, without moving the cursor (a walk that must not disturb it follows
+    // m_pNext from here). Null for an empty list.
+    CLink* FirstLink() const { return m_pHead ? m_pHead->m_pNext : nullptr; }
     int IsInList() const { return m_pCursor && m_pCursor->m_pNext ? 1 : 0; }
     int IsEmpty() const { return m_pHead && !m_pHead->m_pNext ? 1 : 0; }
 

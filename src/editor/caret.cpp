@@ -3,13 +3,15 @@
 #include <algorithm>
 #include <optional>
 
-#include "editor/edit_words.h"
+#include "document/link_slots.h"
+#include "editor/edit_extent.h"
 #include "editor/tessel_edit.h"
 #include "formula/formula.h"
 #include "imaging/picture.h"
+#include "widgets/edit_commands.h"
+#include "widgets/tool_window.h"
 
-using tessel::editor::IsLetterOrDigit;
-using tessel::editor::WordLength;
+using tessel::editor::Scaled;
 
 namespace {
 
@@ -17,69 +19,6 @@ constexpr int kCaretWidth = 2;
 constexpr int kDefaultCaretHeight = 17;  // no character before the cursor to take it from
 
 }  // namespace
-
-void CTesselEdit::PrevObject(CMyList* pList) {
-    if (!pList) return;
-    TEXTPOS& p = m_CurPos;
-    int nCount = -1;
-    auto count = [&] {
-        if (nCount < 0) {
-            nCount = 0;
-            for (pList->First(); pList->IsInList(); pList->Next())
-                ++nCount;
-        }
-        return nCount;
-    };
-    auto linkAt = [&](int nLink) -> CLink* {
-        pList->First();
-        for (int i = 0; i < nLink && pList->IsInList(); ++i)
-            pList->Next();
-        return pList->GetCurr();
-    };
-    if (p.nLink == kEndMark) {
-        // After the end of the document: step back from the document's end instead.
-        const int n = count();
-        CLink* pLast = n > 0 ? linkAt(n - 1) : nullptr;
-        if (pLast && pLast->m_nKind == kKindText)
-            p = TEXTPOS{n - 1, GetLinkWordNum(pLast), 0};
-        else
-            p = TEXTPOS{n, 0, 0};
-    }
-    if (p.nLink <= 0 && p.nWord <= 0 && p.nChar <= 0) return;
-    if (p.nWord == 0 && p.nChar == 0) {
-        CLink* pPrev = linkAt(p.nLink - 1);
-        if (!pPrev) return;
-        const std::string& text = pPrev->m_Command[0].strText;
-        if (pPrev->m_nKind != kKindText || text.empty()) {
-            p = TEXTPOS{p.nLink - 1, 0, 0};
-            return;
-        }
-        // Before the last character of the previous element.
-        const int nLast = static_cast<int>(text.size()) - 1;
-        int nWords = 0, nWordStart = 0;
-        for (int nPos = 0; nPos <= nLast; ++nWords) {
-            nWordStart = nPos;
-            nPos += WordLength(text.c_str(), nPos, nLast);
-        }
-        const int nLength = WordLength(text.c_str(), nWordStart, nLast);
-        const bool bLetters = IsLetterOrDigit(static_cast<unsigned char>(text[nWordStart]));
-        p = TEXTPOS{p.nLink - 1, nWords - 1, bLetters ? nLength - 1 : 0};
-        return;
-    }
-    if (p.nChar == 0) {
-        CLink* pLink = linkAt(p.nLink);
-        const std::string empty;
-        const std::string& text = pLink ? pLink->m_Command[0].strText : empty;
-        const int nStart = OffsetOf(text, p.nWord - 1, 0);
-        const int nLast = static_cast<int>(text.size()) - 1;
-        --p.nWord;
-        p.nChar = 0;
-        if (nStart <= nLast && IsLetterOrDigit(static_cast<unsigned char>(text[nStart])))
-            p.nChar = WordLength(text.c_str(), nStart, nLast) - 1;
-        return;
-    }
-    --p.nChar;
-}
 
 void CTesselEdit::RePostitionCaret(CDC* pDC, CMyList* pList, ROW* pRow, CRect rc, int& x, int& y,
                                    int& nHeight) {
@@ -90,15 +29,14 @@ void CTesselEdit::RePostitionCaret(CDC* pDC, CMyList* pList, ROW* pRow, CRect rc
         nHeight = kEmptyRowHeight;
         return;
     }
-    // The display rule: a cursor at the start of a row is found at the end of the row before.
+    // The display rule: a cursor at the start of a row is found at the end of the row before,
+    // and drawn at the left edge of its own row.
     const TEXTPOS& p = m_CurPos;
-    int i = 0;
-    while (i < kMaxRows - 1 && !pRow[i + 1].IsEndMarker() && p > pRow[i + 1].Start()) {
-        y += pRow[i].nHeight;
-        ++i;
-    }
+    const int i = DisplayRow(pRow, p);
+    for (int r = 0; r < i; ++r)
+        tessel::editor::Advance(y, pRow[r].nHeight);
     if (!pRow[i + 1].IsEndMarker() && p == pRow[i + 1].Start()) {
-        y += pRow[i].nHeight;
+        tessel::editor::Advance(y, pRow[i].nHeight);
         nHeight = pRow[i + 1].nHeight;
         return;
     }
@@ -107,33 +45,46 @@ void CTesselEdit::RePostitionCaret(CDC* pDC, CMyList* pList, ROW* pRow, CRect rc
     nHeight = pRow[i].nHeight;
 }
 
+int CTesselEdit::DisplayRow(const ROW* pRow, const TEXTPOS& p) {
+    int i = 0;
+    while (i + 1 < kMaxRows && !pRow[i + 1].IsEndMarker() && p > pRow[i + 1].Start())
+        ++i;
+    return i;
+}
+
+int CTesselEdit::MovementRow(const ROW* pRow, const TEXTPOS& p) {
+    int i = 0;
+    while (i + 1 < kMaxRows && !pRow[i + 1].IsEndMarker() && p >= pRow[i + 1].Start())
+        ++i;
+    return i;
+}
+
+// The caret is as tall as the character before it (the start of the document takes the
+// first element's own height).
 int CTesselEdit::GetProperCharHeight(CDC* /*pDC*/, CMyList* pList) {
     if (!pList) return kDefaultCaretHeight;
-    const TEXTPOS saved = m_CurPos;
-    PrevObject(pList);
-    int nHeight = kDefaultCaretHeight;
-    pList->First();
-    for (int i = 0; i < m_CurPos.nLink && pList->IsInList(); ++i)
-        pList->Next();
-    if (CLink* pLink = pList->GetCurr()) {
-        const LINKPARAM* c = pLink->m_Command;
-        switch (pLink->m_nKind) {
-            case kKindText:
-                // As tall as the full-size font: raised and lowered text are not halved here.
-                nHeight = static_cast<int>(pLink->m_Font[1].nValue * m_dZoom + 0.5);
-                break;
-            case kKindImage:
-                if (pLink->m_pPicture) nHeight = pLink->m_pPicture->GetHeight() * c[2].nValue / 100;
-                break;
-            case kKindFormula:
-                if (pLink->m_pFormula) nHeight = c[3].nValue * c[1].nValue / 100;
-                break;
-            default:
-                break;
-        }
+    const TEXTPOS before = tessel::editor::StepBack(*pList, m_CurPos);
+    const CLink* pLink = tessel::editor::LinkAt(*pList, before.nLink);
+    if (!pLink) return kDefaultCaretHeight;
+    switch (pLink->m_nKind) {
+        case kKindText:
+            // As tall as the full-size font: raised and lowered text are not halved here.
+            return static_cast<int>(std::clamp(pLink->m_Font[1].nValue * m_dZoom + 0.5,
+                                               -double(tessel::editor::kMaxFontPixels),
+                                               double(tessel::editor::kMaxFontPixels)));
+        case kKindImage:
+            if (pLink->m_pPicture)
+                return Scaled(pLink->m_pPicture->GetHeight(), tessel::slots::ImageScale(*pLink));
+            break;
+        case kKindFormula:
+            if (pLink->m_pFormula)
+                return Scaled(tessel::slots::FormulaHeight(*pLink),
+                              tessel::slots::FormulaScale(*pLink));
+            break;
+        default:
+            break;
     }
-    m_CurPos = saved;
-    return nHeight;
+    return kDefaultCaretHeight;
 }
 
 void CTesselEdit::RefreshCaret(CDC* pDC) {
@@ -186,4 +137,26 @@ BOOL CTesselEdit::OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message) {
         return TRUE;
     }
     return CWnd::OnSetCursor(pWnd, nHitTest, message);
+}
+
+// Every tick of the clipboard timer: Cut, Copy and Hot Link are offered while something is
+// selected, Paste while the clipboard holds something the editor can paste. (The tool window's
+// buttons follow the same states once it has them.)
+void CTesselEdit::OnTimer(UINT_PTR nIDEvent) {
+    using namespace tessel::commands;
+    if (!m_pToolBar || !m_pToolBar->m_hWnd) {
+        KillTimer(nIDEvent);
+        return;
+    }
+    const bool bSelection = m_SelStart != m_SelEnd;
+    if (!OpenClipboard(this)) return;
+    const bool bPastable = IsClipboardFormatAvailable(g_nClipFormat) ||
+                           IsClipboardFormatAvailable(CF_TEXT) ||
+                           IsClipboardFormatAvailable(CF_BITMAP);
+    CloseClipboard();
+    const UINT nSelectionState = MF_BYCOMMAND | (bSelection ? MF_ENABLED : MF_GRAYED);
+    for (UINT nId : {kCopy, kCut, kHotLink})
+        m_Menu.EnableMenuItem(nId, nSelectionState);
+    m_Menu.EnableMenuItem(kPaste, MF_BYCOMMAND | (bPastable ? MF_ENABLED : MF_GRAYED));
+    CWnd::OnTimer(nIDEvent);
 }

@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <memory>
 
+#include "document/link_slots.h"
 #include "editor/edit_extent.h"
 #include "editor/edit_frames.h"
 
 #include "editor/tessel_edit.h"
+
+namespace slots = tessel::slots;
 
 namespace {
 
@@ -69,11 +72,11 @@ void CTesselEdit::PrevCreateList() {
     while (m_pList->IsInList()) {
         CLink* pLink = m_pList->GetCurr();
         if (!bInFrame) {
-            int n = pLink->m_Command[0].nValue;
+            int n = slots::ColumnCount(*pLink);
             if (pLink->m_nKind == kKindMultiColumn && n >= 1 && n <= kMaxColumns &&
                 nFrame < kMaxFrames) {
                 pLink->m_nKind = kKindColumnFrame;
-                pLink->m_Command[n + 2].nValue = nFrame;
+                slots::ColumnWidth(*pLink, n) = nFrame;  // the slot after the widths
                 bInFrame = true;
                 nOpen = n;
                 nColumn = 0;
@@ -111,15 +114,15 @@ void CTesselEdit::OpenColumnEditors(DWORD crHotLink, int nCharSpace, int nLineSp
     for (m_pList->First(); m_pList->IsInList(); m_pList->Next()) {
         CLink* pFrame = m_pList->GetCurr();
         if (pFrame->m_nKind != kKindColumnFrame) continue;
-        const int n = pFrame->m_Command[0].nValue, f = FrameNumber(*pFrame);
+        const int n = slots::ColumnCount(*pFrame), f = FrameNumber(*pFrame);
         if (n < 1 || f < 0) continue;
         int nUsed = 0;
         for (int i = 0; i < n; ++i) {
             // The last column takes the rest of the line.
             if (i == n - 1)
-                pFrame->m_Command[i + 2].nValue =
+                slots::ColumnWidth(*pFrame, i) =
                     tessel::editor::Extent(static_cast<long long>(m_rcEdit.Width()) - nUsed);
-            int nWidth = pFrame->m_Command[i + 2].nValue;
+            int nWidth = slots::ColumnWidth(*pFrame, i);
             CTesselEdit* pEditor = m_pChildEdit[f][i];
             if (!pEditor) pEditor = m_pChildEdit[f][i] = new CTesselEdit;
             if (!pEditor->m_pList) pEditor->m_pList = new CMyList;
@@ -152,7 +155,7 @@ CTesselEdit* CTesselEdit::MakeColumnEditor(int nFrame, int nColumn, int nWidth, 
 
 void CTesselEdit::DeleteMColumn(CLink* pFrame) {
     if (!pFrame) return;
-    const int n = pFrame->m_Command[0].nValue, f = FrameNumber(*pFrame);
+    const int n = slots::ColumnCount(*pFrame), f = FrameNumber(*pFrame);
     if (f < 0) return;
     for (int i = 0; i < n; ++i) {
         delete m_pChildEdit[f][i];
@@ -179,7 +182,7 @@ void CTesselEdit::FlattenInto(CMyList& flat) {
         CLink* pMulti = CopyOf(pLink);
         pMulti->m_nKind = kKindMultiColumn;
         flat.Append(pMulti);
-        int n = pLink->m_Command[0].nValue, f = FrameNumber(*pLink);
+        int n = slots::ColumnCount(*pLink), f = FrameNumber(*pLink);
         for (int i = 0; i < n; ++i) {
             flat.Append(NewColumnMark(kKindStartColumn));
             CTesselEdit* pEditor = f >= 0 && i < kMaxColumns ? m_pChildEdit[f][i] : nullptr;

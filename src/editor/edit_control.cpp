@@ -3,13 +3,14 @@
 #include <cmath>
 #include <cstring>
 
+#include "editor/edit_extent.h"
 #include "editor/tessel_edit.h"
+#include "widgets/edit_commands.h"
 #include "widgets/symbol_window.h"
 #include "widgets/tool_window.h"
 
 namespace {
-constexpr UINT_PTR kClipboardTimer = 1;
-constexpr UINT kClipboardTimerMs = 300;
+using namespace tessel::commands;
 constexpr int kToolBarGap = 20;  // the tool window floats this far above the editor
 }  // namespace
 
@@ -186,12 +187,11 @@ void CTesselEdit::ExcludeChildWndClip(CWnd* pWnd, CDC* pDC, CWnd* pChild) {
 }
 
 int CTesselEdit::SetMyViewPort(CDC* pDC) {
-    // The cursor's row: the last row whose start the cursor has reached.
-    int r = 0, y = 0;
-    while (r + 1 < kMaxRows && !m_Row[r + 1].IsEndMarker() && m_CurPos >= m_Row[r + 1].Start()) {
-        y += m_Row[r].nHeight;
-        ++r;
-    }
+    // The cursor's row by the movement rule, and its top.
+    const int r = MovementRow(m_Row, m_CurPos);
+    int y = 0;
+    for (int i = 0; i < r; ++i)
+        tessel::editor::Advance(y, m_Row[i].nHeight);
     const int nRowHeight = m_Row[r].IsEndMarker() ? 0 : m_Row[r].nHeight;
     const int nScrolled = std::abs(m_nViewOrgY);
     const int nView = m_rcEdit.bottom;
@@ -236,11 +236,11 @@ void CTesselEdit::SetStringArray(const CStringArray* pMedia, const CStringArray*
 void CTesselEdit::CreateMenu() {
     if (m_Menu.IsCreated()) return;
     m_Menu.CreatePopupMenu();
-    m_Menu.AppendMenu(MF_STRING, 53004, "Cut(&T)");
-    m_Menu.AppendMenu(MF_STRING, 53003, "Copy(&C)");
-    m_Menu.AppendMenu(MF_STRING, 53005, "Paste(&P)");
+    m_Menu.AppendMenu(MF_STRING, kCut, "Cut(&T)");
+    m_Menu.AppendMenu(MF_STRING, kCopy, "Copy(&C)");
+    m_Menu.AppendMenu(MF_STRING, kPaste, "Paste(&P)");
     m_Menu.AppendMenu(MF_SEPARATOR);
-    m_Menu.AppendMenu(MF_STRING, 53018, "Hot_Link(&H)");
+    m_Menu.AppendMenu(MF_STRING, kHotLink, "Hot_Link(&H)");
 }
 
 const MessageMap* CTesselEdit::GetMessageMap() const {
@@ -255,27 +255,27 @@ const MessageMap* CTesselEdit::GetMessageMap() const {
         MapMessage<WM_MOUSEMOVE, &E::OnMouseMove>(),
         MapMessage<WM_DESTROY, &E::OnDestroy>(),
         MapMessage<WM_PAINT, &E::OnPaint>(),
-        MapNotify<53025, CBN_SELCHANGE, &E::OnSelchangeComboFont>(),
-        MapNotify<53024, CBN_SELCHANGE, &E::OnSelchangeComboSize>(),
-        MapCommand<53009, &E::OnInsertImage>(),
-        MapCommand<53010, &E::OnInsertFomular>(),
-        MapCommand<53011, &E::OnInsertEdit>(),
-        MapCommand<53012, &E::OnInsertCheck>(),
-        MapCommand<53013, &E::OnInsertChoice>(),
-        MapCommand<53016, &E::OnInsertPageTotalScore>(),
-        MapCommand<53015, &E::OnInsertTotalScore>(),
-        MapCommand<53014, &E::OnInsertPageScore>(),
-        MapCommand<53017, &E::OnInsertMColumn>(),
-        MapCommand<53018, &E::OnInsertHLink>(),
-        MapCommand<53004, &E::OnInsertCut>(),
-        MapCommand<53003, &E::OnInsertCopy>(),
-        MapCommand<53005, &E::OnInsertPaste>(),
-        MapCommand<53006, &E::OnInsertBond>(),
-        MapCommand<53007, &E::OnInsertItalic>(),
-        MapCommand<53008, &E::OnInsertULine>(),
-        MapCommand<53027, &E::OnbtnFootUp>(),
-        MapCommand<53028, &E::OnbtnPro>(),
-        MapCommand<53026, &E::OnbtnFootDown>(),
+        MapNotify<kFontBox, CBN_SELCHANGE, &E::OnSelchangeComboFont>(),
+        MapNotify<kSizeBox, CBN_SELCHANGE, &E::OnSelchangeComboSize>(),
+        MapCommand<kInsertImage, &E::OnInsertImage>(),
+        MapCommand<kInsertFormula, &E::OnInsertFomular>(),
+        MapCommand<kInsertEdit, &E::OnInsertEdit>(),
+        MapCommand<kInsertCheck, &E::OnInsertCheck>(),
+        MapCommand<kInsertChoice, &E::OnInsertChoice>(),
+        MapCommand<kInsertPageTotalScore, &E::OnInsertPageTotalScore>(),
+        MapCommand<kInsertTotalScore, &E::OnInsertTotalScore>(),
+        MapCommand<kInsertPageScore, &E::OnInsertPageScore>(),
+        MapCommand<kInsertMultiColumn, &E::OnInsertMColumn>(),
+        MapCommand<kHotLink, &E::OnInsertHLink>(),
+        MapCommand<kCut, &E::OnInsertCut>(),
+        MapCommand<kCopy, &E::OnInsertCopy>(),
+        MapCommand<kPaste, &E::OnInsertPaste>(),
+        MapCommand<kBold, &E::OnInsertBond>(),
+        MapCommand<kItalic, &E::OnInsertItalic>(),
+        MapCommand<kUnderline, &E::OnInsertULine>(),
+        MapCommand<kRaised, &E::OnbtnFootUp>(),
+        MapCommand<kProperties, &E::OnbtnPro>(),
+        MapCommand<kLowered, &E::OnbtnFootDown>(),
         MapMessage<WM_LBUTTONDBLCLK, &E::OnLButtonDblClk>(),
         MapMessage<WM_RBUTTONDOWN, &E::OnRButtonDown>(),
         MapMessage<WM_RBUTTONUP, &E::OnRButtonUp>(),
@@ -283,9 +283,9 @@ const MessageMap* CTesselEdit::GetMessageMap() const {
         MapMessage<WM_ACTIVATE, &E::OnActivate>(),
         MapMessage<WM_TIMER, &E::OnTimer>(),
         MapMessage<WM_SETCURSOR, &E::OnSetCursor>(),
-        MapCommand<52770, &E::OnInsertTxt>(),
-        MapCommand<52768, &E::OnInsertSymbol>(),
-        MapMessage<kColourChosenMessage, &E::OnSelchangeComboColor>(),
+        MapCommand<kImportText, &E::OnInsertTxt>(),
+        MapCommand<kInsertSymbol, &E::OnInsertSymbol>(),
+        MapMessage<tessel::commands::kColourChosenMessage, &E::OnSelchangeComboColor>(),
     };
     static const MessageMap kMap{CWnd::GetThisMessageMap(), kEntries};
     return &kMap;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "document/link.h"
+#include "document/link_slots.h"
 #include "editor/text_pos.h"
 
 // What a multi-column frame element (kind 16) carries: n columns in m_Command[0], the gap in
@@ -9,7 +9,7 @@ namespace tessel::editor {
 
 // The number of columns, or -1 when it is outside what a frame can have.
 inline int FrameColumns(const CLink& frame) {
-    const int n = frame.m_Command[0].nValue;
+    const int n = tessel::slots::ColumnCount(frame);
     return n >= 0 && n <= kMaxColumns ? n : -1;
 }
 
@@ -18,7 +18,7 @@ inline int FrameColumns(const CLink& frame) {
 inline int FrameNumber(const CLink& frame) {
     const int n = FrameColumns(frame);
     if (n < 0) return -1;
-    const int f = frame.m_Command[n + 2].nValue;
+    const int f = tessel::slots::ColumnWidth(frame, n);  // the slot after the widths
     return f >= 0 && f < kMaxFrames ? f : -1;
 }
 

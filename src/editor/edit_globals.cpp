@@ -4,3 +4,4 @@
 int g_nFocusEdit = -1;
 unsigned int g_nClipFormat = 0;
 CSymbolDlg* g_pSymbolDlg = nullptr;
+DoubleByteBuffer g_DoubleByte;

@@ -5,12 +5,15 @@
 #include <cstdlib>
 #include <utility>
 
+#include "document/link_slots.h"
 #include "editor/edit_bitmaps.h"
 #include "editor/edit_extent.h"
 #include "editor/edit_frames.h"
 #include "editor/tessel_edit.h"
 #include "formula/formula.h"
 #include "imaging/picture.h"
+
+namespace slots = tessel::slots;
 
 using tessel::editor::Advance;
 using tessel::editor::Extent;
@@ -20,17 +23,16 @@ using tessel::editor::Scaled;
 
 namespace {
 
+using tessel::editor::LinkAt;
+using tessel::slots::ChoiceOptions;
+
 bool IsEmptyText(const CLink* pLink) {
-    return pLink->m_nKind == kKindText && pLink->m_Command[0].strText.empty();
+    return pLink->m_nKind == kKindText && tessel::slots::Text(*pLink).empty();
 }
 
-bool IsOptionBox(const CLink* pLink) {
-    const int nState = pLink->m_Command[0].nValue;
-    return pLink->m_nKind == kKindCheck && (nState == 100 || nState == 101);
-}
-
-// Element nLink of the list (the list's cursor is left before it); null when there is none.
-CLink* LinkAt(CMyList* pList, int nLink) {
+// Goes to element nLink of the list (the list's cursor is left before it); null when there is
+// none.
+CLink* GoTo(CMyList* pList, int nLink) {
     pList->First();
     for (int i = 0; i < nLink && pList->IsInList(); ++i)
         pList->Next();
@@ -46,22 +48,20 @@ bool CTesselEdit::LoadFailedInThisLayout(const CLink* pLink) const {
 
 void CTesselEdit::SetRow(CDC* pDC) {
     if (!m_pList) return;
+    m_LaidOutEnd = TEXTPOS{kEndMark, kEndMark, kEndMark};
 
     // An empty document: the cursor and the selection go back to the start. (A placeholder
     // element would be removed again by the cleanup below, so none is made.)
     if (m_pList->IsEmpty()) m_CurPos = m_SelStart = m_SelEnd = TEXTPOS{};
 
-    // Removes the current element of the list, counting it out of the cursor's element index
-    // when it stood before the cursor.
-    auto removeCurrent = [this](int nIndex) {
-        delete m_pList->Remove();
-        if (nIndex < m_CurPos.nLink) --m_CurPos.nLink;
-    };
+    // Elements leave through the one removal routine, which keeps the cursor and the
+    // selection on the same places.
+    tessel::editor::Document doc = Doc(*m_pList);
 
     if (m_nEditID == -1) {
         // A frame whose number another frame already has (a pasted copy) gets the first free
         // number and column editors holding copies of the first frame's columns.
-        for (CLink* pFrame = LinkAt(m_pList, 0); pFrame; pFrame = pFrame->m_pNext) {
+        for (CLink* pFrame = m_pList->FirstLink(); pFrame; pFrame = pFrame->m_pNext) {
             if (pFrame->m_nKind != kKindColumnFrame || FrameColumns(*pFrame) < 1) continue;
             const int f = FrameNumber(*pFrame);
             if (f < 0) continue;
@@ -73,13 +73,14 @@ void CTesselEdit::SetRow(CDC* pDC) {
                     while (g < kMaxFrames && m_pChildEdit[g][0])
                         ++g;
                     if (g == kMaxFrames) {
-                        // No free place in the table of column editors: the copy is dropped.
+                        // No free place in the table of column editors: the copy is dropped
+                        // (its columns are its original's, which stay).
                         int nIndex = 0;
-                        for (m_pList->First(); m_pList->GetCurr() != pDup; m_pList->Next())
+                        for (CLink* p = m_pList->FirstLink(); p != pDup; p = p->m_pNext)
                             ++nIndex;
-                        removeCurrent(nIndex);
+                        delete tessel::editor::TakeLink(doc, nIndex);
                     } else {
-                        pDup->m_Command[nDup + 2].nValue = g;
+                        slots::ColumnWidth(*pDup, nDup) = g;  // its frame number
                         for (int i = 0; i < nDup; ++i) {
                             auto* pColumn = new CMyList;
                             if (CTesselEdit* pSource = m_pChildEdit[f][i];
@@ -91,7 +92,7 @@ void CTesselEdit::SetRow(CDC* pDC) {
                                     pColumn->Append(pCopy);
                                 }
                             }
-                            MakeColumnEditor(g, i, pDup->m_Command[i + 2].nValue, pColumn);
+                            MakeColumnEditor(g, i, slots::ColumnWidth(*pDup, i), pColumn);
                         }
                     }
                 }
@@ -100,15 +101,11 @@ void CTesselEdit::SetRow(CDC* pDC) {
         }
     } else {
         // A column cannot hold a frame.
-        int nIndex = 0;
-        for (m_pList->First(); m_pList->IsInList(); ++nIndex) {
-            CLink* pLink = m_pList->GetCurr();
-            if (pLink->m_nKind != kKindColumnFrame) {
-                m_pList->Next();
-                continue;
-            }
-            DeleteMColumn(pLink);
-            removeCurrent(nIndex);
+        for (int i = 0; CLink* pLink = LinkAt(*m_pList, i);) {
+            if (pLink->m_nKind == kKindColumnFrame)
+                tessel::editor::RemoveLink(doc, i);
+            else
+                ++i;
         }
     }
 
@@ -123,27 +120,30 @@ void CTesselEdit::SetRow(CDC* pDC) {
     // Option counts: each Choice counts the option boxes after it, up to the next Choice.
     CLink* pChoice = nullptr;
     int nOptions = 0;
-    for (m_pList->First(); m_pList->IsInList(); m_pList->Next()) {
-        CLink* pLink = m_pList->GetCurr();
+    for (CLink* pLink = m_pList->FirstLink(); pLink; pLink = pLink->m_pNext) {
         if (pLink->m_nKind == kKindChoice) {
-            if (pChoice) pChoice->m_Command[1].nValue = nOptions;
+            if (pChoice) ChoiceOptions(*pChoice) = nOptions;
             pChoice = pLink;
             nOptions = 0;
-        } else if (IsOptionBox(pLink)) {
+        } else if (tessel::slots::IsOptionBox(*pLink)) {
             ++nOptions;
         }
     }
-    if (pChoice) pChoice->m_Command[1].nValue = nOptions;
+    if (pChoice) ChoiceOptions(*pChoice) = nOptions;
 
-    // Cleanup: empty Text elements and Choices without options go.
-    int nIndex = 0;
-    for (m_pList->First(); m_pList->IsInList(); ++nIndex) {
-        CLink* pLink = m_pList->GetCurr();
-        if (IsEmptyText(pLink) ||
-            (pLink->m_nKind == kKindChoice && pLink->m_Command[1].nValue == 0))
-            removeCurrent(nIndex);
-        else
-            m_pList->Next();
+    // Cleanup: empty Text elements and Choices without options go. The selection ends follow
+    // their elements; the cursor keeps the page's own counting: it moves back once for each
+    // removed element whose index in the list as it was before the cleanup is below the
+    // cursor's element at that moment.
+    for (int i = 0, nOriginal = 0; CLink *pLink = LinkAt(*m_pList, i); ++nOriginal) {
+        if (IsEmptyText(pLink) || (pLink->m_nKind == kKindChoice && ChoiceOptions(*pLink) == 0)) {
+            const TEXTPOS cursor = m_CurPos;
+            tessel::editor::RemoveLink(doc, i);
+            m_CurPos = cursor;
+            if (nOriginal < m_CurPos.nLink && m_CurPos.nLink != kEndMark) --m_CurPos.nLink;
+        } else {
+            ++i;
+        }
     }
 
     m_LoadFailures.clear();
@@ -156,13 +156,13 @@ void CTesselEdit::SetRow(CDC* pDC) {
         int x = m_rcEdit.left, nHeight = 0;
         GetLineMaxHeight(pDC, m_pList, m_rcEdit, x, nHeight, p.nLink, p.nWord, p.nChar);
         if (p.nLink != kEndMark) {
-            CLink* pLink = LinkAt(m_pList, p.nLink);
+            CLink* pLink = LinkAt(*m_pList, p.nLink);
             if (p.nChar == kEndMark) {
                 // The row ended after word p.nWord: the next row starts with the next word,
                 // or with the next element after the element's last word. (A word after
                 // p.nWord is there when its offset is inside the text: the same as p.nWord
                 // being below GetLinkWordNum - 1, without counting every word again.)
-                const std::string& text = pLink->m_Command[0].strText;
+                const std::string& text = slots::Text(*pLink);
                 if (pLink->m_nKind == kKindText &&
                     OffsetOf(text, p.nWord + 1, 0) < static_cast<int>(text.size()))
                     p = TEXTPOS{p.nLink, p.nWord + 1, 0};
@@ -175,13 +175,14 @@ void CTesselEdit::SetRow(CDC* pDC) {
         m_Row[r++] = ROW{nHeight, start.nLink, start.nWord, start.nChar};
     }
     m_Row[r] = ROW{};
+    m_LaidOutEnd = p.nLink == kEndMark ? TEXTPOS{kEndMark, kEndMark, kEndMark} : p;
     m_bInLayout = false;
     m_LoadFailures.clear();
 }
 
 int CTesselEdit::GetLineMaxHeight(CDC* pDC, CMyList* pList, CRect rc, int& x, int& nHeight,
                                   int& nLink, int& nWord, int& nChar) {
-    LinkAt(pList, nLink);
+    GoTo(pList, nLink);
     int bFitted = 1;
     while (bFitted && pList->IsInList()) {
         CLink* pLink = pList->GetCurr();
@@ -201,7 +202,7 @@ int CTesselEdit::GetLineMaxHeight(CDC* pDC, CMyList* pList, CRect rc, int& x, in
                 break;
             case kKindCheck:
                 bFitted = GetBitmapLineMaxHeight(
-                    pDC, tessel::editor::CheckBitmap(pLink->m_Command[0].nValue), rc, x, nHeight);
+                    pDC, tessel::editor::CheckBitmap(slots::CheckState(*pLink)), rc, x, nHeight);
                 break;
             case kKindChoice:
                 bFitted = GetBitmapLineMaxHeight(pDC, tessel::editor::kBitmapList, rc, x, nHeight);
@@ -247,7 +248,7 @@ int CTesselEdit::GetTextLineMaxHeight(CDC* pDC, CRect rc, CLink* pLink, int& x, 
     const int nFontHeight = std::abs(lf.lfHeight);
     nHeight = std::max(nHeight, Extent(static_cast<long long>(nFontHeight) + m_nLineSpace));
 
-    const std::string& text = pLink->m_Command[0].strText;
+    const std::string& text = slots::Text(*pLink);
     const char* pszText = text.c_str();
     const int nLast = static_cast<int>(text.size()) - 1;
     const int W = rc.Width();
@@ -294,8 +295,11 @@ int CTesselEdit::GetTextLineMaxHeight(CDC* pDC, CRect rc, CLink* pLink, int& x, 
             for (; j < nLength && x <= rc.right; ++j)
                 Advance(x, static_cast<long long>(advance(szWord[j])) + m_nCharSpace);
             if (x > rc.right) {
+                // The byte that crossed the edge starts the next row; when the row was already
+                // full before the word (an object wider than the line), the word starts it
+                // where it stood.
                 nWord = k;
-                nChar = j - 1;  // the byte that crossed the edge starts the next row
+                nChar = std::max(j - 1, std::clamp(nSkip, 0, nLength - 1));
                 bFitted = 0;
                 break;
             }
@@ -334,7 +338,7 @@ int CTesselEdit::GetImageLineMaxHeight(CDC* /*pDC*/, CRect rc, CLink* pLink, int
         if (m_bInLayout) m_LoadFailures.push_back(pLink);
         return 0;
     }
-    const int z = pLink->m_Command[2].nValue;
+    const int z = slots::ImageScale(*pLink);
     return PlaceObject(rc, Scaled(pLink->m_pPicture->GetWidth(), z),
                        Scaled(pLink->m_pPicture->GetHeight(), z), true, x, nHeight);
 }
@@ -346,19 +350,18 @@ int CTesselEdit::GetFormulaLineMaxHeight(CDC* /*pDC*/, CRect rc, CLink* pLink, i
         if (m_bInLayout) m_LoadFailures.push_back(pLink);
         return 0;
     }
-    const LINKPARAM* c = pLink->m_Command;
-    return PlaceObject(rc, Scaled(c[2].nValue, c[1].nValue), Scaled(c[3].nValue, c[1].nValue), true,
-                       x, nHeight);
+    const int z = slots::FormulaScale(*pLink);
+    return PlaceObject(rc, Scaled(slots::FormulaWidth(*pLink), z),
+                       Scaled(slots::FormulaHeight(*pLink), z), true, x, nHeight);
 }
 
 int CTesselEdit::GetEditLineMaxHeight(CDC* /*pDC*/, CRect rc, CLink* pLink, int& x, int& nHeight) {
-    return PlaceObject(rc, pLink->m_Command[0].nValue, pLink->m_Command[1].nValue, false, x,
-                       nHeight);
+    return PlaceObject(rc, slots::EditWidth(*pLink), slots::EditHeight(*pLink), false, x, nHeight);
 }
 
 int CTesselEdit::GetScoreLineMaxHeight(CDC* /*pDC*/, CRect rc, CLink* pLink, int& x, int& nHeight) {
     // The size of the label as the last drawing measured it (0 before the first drawing).
-    return PlaceObject(rc, pLink->m_Command[2].nValue, pLink->m_Command[3].nValue, false, x,
+    return PlaceObject(rc, slots::ScoreWidth(*pLink), slots::ScoreHeight(*pLink), false, x,
                        nHeight);
 }
 

@@ -8,12 +8,15 @@
 #include <cstring>
 #include <memory>
 
+#include "document/link_slots.h"
 #include "editor/edit_extent.h"
 #include "editor/edit_words.h"
 #include "editor/tessel_edit.h"
 #include "formula/formula.h"
 #include "imaging/picture.h"
 #include "platform/file_path.h"
+
+namespace slots = tessel::slots;
 
 using tessel::editor::Advance;
 using tessel::editor::Extent;
@@ -41,7 +44,7 @@ void CopyFaceName(char (&szFace)[LF_FACESIZE], const std::string& strName) {
 }  // namespace
 
 int CTesselEdit::GetWord(const char* pszText, char* pszWord, int& nPos, int nLast) {
-    const int nLength = WordLength(pszText, nPos, nLast);
+    const int nLength = WordLength(std::string_view(pszText, nLast + 1), nPos);
     std::memcpy(pszWord, pszText + nPos, nLength);
     pszWord[nLength] = '\0';
     nPos += nLength;
@@ -50,40 +53,16 @@ int CTesselEdit::GetWord(const char* pszText, char* pszWord, int& nPos, int nLas
 
 int CTesselEdit::GetWordWidth(CDC* pDC, char* pszWord) {
     if (!pDC || !pszWord || pszWord[0] == '\0') return 0;
-    const int nLength = IsLeadByte(static_cast<unsigned char>(pszWord[0]))
-                            ? 2
-                            : static_cast<int>(std::strlen(pszWord));
-    return pDC->GetTextExtent(pszWord, nLength).cx;
+    return pDC->GetTextExtent(pszWord, static_cast<int>(std::strlen(pszWord))).cx;
 }
 
 int CTesselEdit::GetLinkWordNum(CLink* pLink) {
-    if (!pLink || pLink->m_nKind != kKindText) return 0;
-    const std::string& text = pLink->m_Command[0].strText;
-    const int nLast = static_cast<int>(text.size()) - 1;
-    int nWords = 0;
-    for (int nPos = 0; nPos <= nLast; nPos += WordLength(text.c_str(), nPos, nLast))
-        ++nWords;
-    return nWords;
+    return tessel::editor::WordCount(pLink);
 }
 
 int CTesselEdit::OffsetOf(const std::string& text, int nWord, int nChar) {
-    const int nSize = static_cast<int>(text.size());
-    if (nWord == kEndMark) return nSize;
-    const int nLast = nSize - 1;
-    int nPos = 0, k = 0;
-    const bool bHints = m_nWordHintScopes > 0;
-    if (bHints && m_WordHint.pData == text.data() && m_WordHint.nSize == text.size() &&
-        m_WordHint.nWord <= nWord) {
-        k = m_WordHint.nWord;
-        nPos = m_WordHint.nPos;
-    }
-    for (; k < nWord && nPos <= nLast; ++k)
-        nPos += WordLength(text.c_str(), nPos, nLast);
-    if (bHints && nPos <= nLast) m_WordHint = WordHint{text.data(), text.size(), k, nPos};
-    // A lead byte at the very end counts two bytes; the offset stays inside the text.
-    nPos = std::min(nPos, nSize);
-    if (nChar == kEndMark) nChar = nPos <= nLast ? WordLength(text.c_str(), nPos, nLast) : 0;
-    return std::min(nPos + std::max(nChar, 0), nSize);
+    return tessel::editor::OffsetOf(text, nWord, nChar,
+                                    m_nWordHintScopes > 0 ? &m_WordHint : nullptr);
 }
 
 // From (nWord0, nChar0) to (nWord1, nChar1): the start is word nWord0's offset plus nChar0 and
@@ -124,7 +103,7 @@ int CTesselEdit::GetTextLength(CDC* pDC, CLink* pLink, int nWord0, int nChar0, i
                                int nChar1) {
     if (nWord0 == nWord1 && nChar0 == nChar1) return 0;
     if (!pDC || !pLink || pLink->m_nKind != kKindText) return 0;
-    std::string_view part = TextPart(pLink->m_Command[0].strText, nWord0, nChar0, nWord1, nChar1);
+    std::string_view part = TextPart(slots::Text(*pLink), nWord0, nChar0, nWord1, nChar1);
     if (!part.empty() && part.back() == '\n') part.remove_suffix(1);
     const LOGFONT lf = TextFont(pLink);
     CFont font;
@@ -144,8 +123,7 @@ bool CTesselEdit::EnsurePicture(CLink* pLink, bool bKeepFailed) {
         if (pLink->m_pPicture->IsLoaded() || bKeepFailed) return pLink->m_pPicture->IsLoaded();
         pLink->m_pPicture = nullptr;  // kept by an earlier measurement: load it again
     }
-    const std::string strPath =
-        tessel::platform::ResolvePath(m_strDirPrj, pLink->m_Command[0].strText);
+    const std::string strPath = tessel::platform::ResolvePath(m_strDirPrj, slots::FileName(*pLink));
     auto pPicture = std::make_unique<CPicture>();
     const bool bLoaded = pPicture->Load(strPath.c_str()) != 0;
     if (bLoaded || bKeepFailed) pLink->m_pPicture = pPicture.release();
@@ -154,15 +132,14 @@ bool CTesselEdit::EnsurePicture(CLink* pLink, bool bKeepFailed) {
 
 bool CTesselEdit::EnsureFormula(CLink* pLink) {
     if (pLink->m_pFormula) return true;
-    const std::string strPath =
-        tessel::platform::ResolvePath(m_strDirPrj, pLink->m_Command[0].strText);
+    const std::string strPath = tessel::platform::ResolvePath(m_strDirPrj, slots::FileName(*pLink));
     auto pFormula = std::make_unique<CFormula>();
     if (!pFormula->Open(strPath.c_str())) return false;
     // The formula's own rectangle has slack below its drawing; the element takes only the
     // height it draws in.
     const CRect rc = pFormula->GetRect();
-    pLink->m_Command[2].nValue = rc.Width();
-    pLink->m_Command[3].nValue = rc.Height() - CFormula::kBottomSlack;
+    slots::FormulaWidth(*pLink) = rc.Width();
+    slots::FormulaHeight(*pLink) = rc.Height() - CFormula::kBottomSlack;
     pLink->m_pFormula = pFormula.release();
     return true;
 }
@@ -184,7 +161,6 @@ void CTesselEdit::GetProperX(CDC* pDC, CMyList* pList, int& x, int nLink0, int n
     }
     for (int i = nLink0; i < nLink1 && pList->IsInList(); ++i, pList->Next()) {
         CLink* pLink = pList->GetCurr();
-        const LINKPARAM* c = pLink->m_Command;
         switch (pLink->m_nKind) {
             case kKindText:
                 Advance(x, i == nLink0
@@ -195,14 +171,14 @@ void CTesselEdit::GetProperX(CDC* pDC, CMyList* pList, int& x, int nLink0, int n
                 // A picture that cannot be loaded is kept here (it is 0 wide); the next
                 // layout releases it and tries again.
                 EnsurePicture(pLink, true);
-                Advance(x, Scaled(pLink->m_pPicture->GetWidth(), c[2].nValue));
+                Advance(x, Scaled(pLink->m_pPicture->GetWidth(), slots::ImageScale(*pLink)));
                 break;
             case kKindFormula:
                 if (!EnsureFormula(pLink)) return;
-                Advance(x, Scaled(c[2].nValue, c[1].nValue));
+                Advance(x, Scaled(slots::FormulaWidth(*pLink), slots::FormulaScale(*pLink)));
                 break;
             case kKindEdit:
-                Advance(x, c[0].nValue);
+                Advance(x, slots::EditWidth(*pLink));
                 break;
             case kKindCheck:
             case kKindChoice:
@@ -215,7 +191,7 @@ void CTesselEdit::GetProperX(CDC* pDC, CMyList* pList, int& x, int nLink0, int n
             case kKindPageTotalScore:
             case kKindPageScore:
             case kKindTotalScore:
-                Advance(x, c[2].nValue);
+                Advance(x, slots::ScoreWidth(*pLink));
                 break;
             default:
                 break;

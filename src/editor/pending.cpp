@@ -1,14 +1,8 @@
-// Handlers the message map already routes but that do nothing yet: typing, the mouse,
-// selection and the clipboard, formatting, and the object commands. Each is replaced by its
-// real implementation as that part of the editor is built.
+// Handlers the message map already routes but that do nothing yet: dragging and the other
+// mouse buttons, the selection's drawing and the clipboard, formatting, and the object commands.
+// Each is replaced by its real implementation as that part of the editor is built.
 #include "editor/tessel_edit.h"
-#include "widgets/tool_window.h"
 
-void CTesselEdit::OnKeyDown(UINT, UINT, UINT) {}
-void CTesselEdit::OnKeyUp(UINT, UINT, UINT) {}
-void CTesselEdit::OnChar(UINT, UINT, UINT) {}
-void CTesselEdit::OnLButtonDown(UINT, CPoint) {}
-void CTesselEdit::OnLButtonUp(UINT, CPoint) {}
 void CTesselEdit::OnMouseMove(UINT, CPoint) {}
 void CTesselEdit::OnLButtonDblClk(UINT, CPoint) {}
 void CTesselEdit::OnRButtonDown(UINT, CPoint) {}
@@ -42,13 +36,3 @@ void CTesselEdit::OnInsertSymbol() {}
 
 // The selection is drawn when selecting exists; until then nothing is ever selected.
 void CTesselEdit::ReShowPartSelected(CDC*, TEXTPOS, TEXTPOS, int) {}
-
-// The clipboard commands' enabled state follows the clipboard on each tick once the tool
-// window has its buttons; a tool window that is gone stops the timer.
-void CTesselEdit::OnTimer(UINT_PTR nIDEvent) {
-    if (!m_pToolBar || !m_pToolBar->m_hWnd) {
-        KillTimer(nIDEvent);
-        return;
-    }
-    CWnd::OnTimer(nIDEvent);
-}

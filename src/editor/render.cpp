@@ -7,6 +7,7 @@
 #include <memory>
 #include <unordered_map>
 
+#include "document/link_slots.h"
 #include "editor/edit_bitmaps.h"
 #include "editor/edit_extent.h"
 #include "editor/edit_frames.h"
@@ -15,6 +16,8 @@
 #include "imaging/decoders/bmp_decoder.h"
 #include "imaging/picture.h"
 #include "resources/bitmaps.h"
+
+namespace slots = tessel::slots;
 
 using tessel::editor::Advance;
 using tessel::editor::Extent;
@@ -147,7 +150,7 @@ void CTesselEdit::ShowMyListOneLine(CDC* pDC, CMyList* pList, int& x, int y, int
                 ShowEditOneLink(pDC, pLink, x, y, nHeight, bSelect);
                 break;
             case kKindCheck:
-                ShowBmpOneLink(pDC, tessel::editor::CheckBitmap(pLink->m_Command[0].nValue), x, y,
+                ShowBmpOneLink(pDC, tessel::editor::CheckBitmap(slots::CheckState(*pLink)), x, y,
                                nHeight, bSelect);
                 break;
             case kKindChoice:
@@ -169,7 +172,7 @@ void CTesselEdit::ShowMyListOneLine(CDC* pDC, CMyList* pList, int& x, int y, int
 
 void CTesselEdit::ShowTextOneLink(CDC* pDC, CLink* pLink, int& x, int y, int nHeight, int nWord0,
                                   int nChar0, int nWord1, int nChar1, int bSelect) {
-    std::string_view part = TextPart(pLink->m_Command[0].strText, nWord0, nChar0, nWord1, nChar1);
+    std::string_view part = TextPart(slots::Text(*pLink), nWord0, nChar0, nWord1, nChar1);
     const LOGFONT lf = TextFont(pLink);
     const int nFontHeight = std::abs(lf.lfHeight);
     // Lowered text shares the bottom of normal text; raised text sits one half-size higher.
@@ -204,8 +207,8 @@ void CTesselEdit::ShowTextOneLink(CDC* pDC, CLink* pLink, int& x, int y, int nHe
 
 void CTesselEdit::ShowImageOneLink(CDC* pDC, CLink* pLink, int& x, int y, int nHeight,
                                    int bSelect) {
-    if (pLink->m_Command[2].nValue == 0) pLink->m_Command[2].nValue = 100;
-    const int z = pLink->m_Command[2].nValue;
+    if (slots::ImageScale(*pLink) == 0) slots::ImageScale(*pLink) = 100;
+    const int z = slots::ImageScale(*pLink);
     if (!pLink->m_pPicture) return;
     const int w = pLink->m_pPicture->GetWidth(), h = pLink->m_pPicture->GetHeight();
     CDC memDC;
@@ -222,9 +225,9 @@ void CTesselEdit::ShowImageOneLink(CDC* pDC, CLink* pLink, int& x, int y, int nH
 
 void CTesselEdit::ShowFormulaOneLink(CDC* pDC, CLink* pLink, int& x, int y, int nHeight,
                                      int bSelect) {
-    const LINKPARAM* c = pLink->m_Command;
-    const int z = c[1].nValue;
-    const int w = Scaled(c[2].nValue, z), h = Scaled(c[3].nValue, z);
+    const int z = slots::FormulaScale(*pLink);
+    const int w = Scaled(slots::FormulaWidth(*pLink), z),
+              h = Scaled(slots::FormulaHeight(*pLink), z);
     if (w == 0 || h == 0 || !pLink->m_pFormula) return;
     CDC memDC;
     CBitmap bitmap;
@@ -257,7 +260,7 @@ void CTesselEdit::ShowBmpOneLink(CDC* pDC, unsigned int nBitmapID, int& x, int y
 // not change it.
 void CTesselEdit::ShowEditOneLink(CDC* pDC, CLink* pLink, int& x, int y, int nHeight,
                                   int /*bSelect*/) {
-    const int w = Extent(pLink->m_Command[0].nValue), h = Extent(pLink->m_Command[1].nValue);
+    const int w = Extent(slots::EditWidth(*pLink)), h = Extent(slots::EditHeight(*pLink));
     pDC->Rectangle(x, y + nHeight - h, x + w - 2, y + nHeight - 2);
     Advance(x, w);
 }
@@ -274,8 +277,8 @@ void CTesselEdit::ShowScoreOneLink(CDC* pDC, CLink* pLink, int& x, int y, int nH
     CFont* pOldFont = memDC.SelectObject(&font);
     const CSize size = memDC.GetTextExtent(label);
     // The layout takes the field's size from the last drawing.
-    pLink->m_Command[2].nValue = size.cx;
-    pLink->m_Command[3].nValue = size.cy;
+    slots::ScoreWidth(*pLink) = size.cx;
+    slots::ScoreHeight(*pLink) = size.cy;
     CBitmap bitmap;
     if (bitmap.CreateCompatibleBitmap(pDC, size.cx, size.cy)) {
         CBitmap* pOldBitmap = memDC.SelectObject(&bitmap);
@@ -296,7 +299,7 @@ void CTesselEdit::ShowMColumnOneLink(CDC* /*pDC*/, CLink* pLink, int /*x*/, int 
                                      int bSelect) {
     const int n = tessel::editor::FrameColumns(*pLink), f = tessel::editor::FrameNumber(*pLink);
     if (n < 0 || f < 0) return;
-    const int nGap = Extent(pLink->m_Command[1].nValue);
+    const int nGap = Extent(slots::ColumnGap(*pLink));
     // A column's window is never taller than kMaxColumnHeight (nor wider than this editor):
     // the page's sizes are not trusted to size windows, each of which has pixels of its own.
     const int nWindowHeight = std::clamp(nHeight, 0, kMaxColumnHeight);
@@ -304,7 +307,7 @@ void CTesselEdit::ShowMColumnOneLink(CDC* /*pDC*/, CLink* pLink, int /*x*/, int 
     for (int i = 0; i < n; ++i) {
         CTesselEdit* pColumn = m_pChildEdit[f][i];
         const int nWidth =
-            std::clamp(pLink->m_Command[i + 2].nValue, 0, std::max(0, m_rcEdit.Width()));
+            std::clamp(slots::ColumnWidth(*pLink, i), 0, std::max(0, m_rcEdit.Width()));
         if (!pColumn) {
             Advance(cx, static_cast<long long>(nWidth) + nGap);
             continue;

@@ -9,7 +9,13 @@
 //   layout.cpp        the row table (SetRow) and the placement of each kind of element
 //   render.cpp        drawing rows and elements, off screen and copied in one transfer
 //   caret.cpp         the caret's place and height, the mouse cursor, the timer
+//   navigation.cpp    the keys, the cursor's moves, hit testing, placing the cursor by mouse
+//   typing.cpp        characters, inserting text and elements, deletion, removing a range
+//   formatting.cpp    the current character format taken from the text at the cursor
 //   pending.cpp       handlers the message map routes that do nothing yet
+// The document itself is changed only through the plain functions of edits.h, and positions
+// are computed by those of positions.h: the handlers translate a message into those calls and
+// end with the one refresh sequence (FinishChange).
 
 #include <climits>
 #include <string>
@@ -18,6 +24,8 @@
 
 #include "document/char_format.h"
 #include "document/my_list.h"
+#include "editor/edits.h"
+#include "editor/positions.h"
 #include "editor/text_pos.h"
 #include "markup/word_analyzer.h"
 #include "platform/gdi.h"
@@ -25,9 +33,6 @@
 
 class CEditToolWnd;
 class CSymbolDlg;
-
-// The colour picker's message to the editor when a colour was chosen with OK.
-inline constexpr UINT kColourChosenMessage = 2028;
 
 // The host's lists of strings (media entries, page names, sub-page identifiers).
 using CStringArray = std::vector<std::string>;
@@ -40,6 +45,13 @@ extern int g_nFocusEdit;
 extern unsigned int g_nClipFormat;
 // The modeless Insert Symbol window; null when none exists.
 extern CSymbolDlg* g_pSymbolDlg;
+// The lead byte of a double-byte character whose second byte has not arrived yet, shared by
+// every editor (the second byte may reach another one).
+struct DoubleByteBuffer {
+    unsigned char bytes[3] = {};
+    int nCount = 0;  // 0 or 1 bytes held
+};
+extern DoubleByteBuffer g_DoubleByte;
 
 class CTesselEdit : public CWnd {
   public:
@@ -114,15 +126,67 @@ class CTesselEdit : public CWnd {
     void ShowBmpOneLink(CDC* pDC, unsigned int nBitmapID, int& x, int y, int nHeight, int bSelect);
     void ShowMColumnOneLink(CDC* pDC, CLink* pLink, int x, int y, int nHeight, int bSelect);
 
-    // --- Caret ------------------------------------------------------------------------------
+    // --- Caret and navigation ---------------------------------------------------------------
     void RePostitionCaret(CDC* pDC, CMyList* pList, ROW* pRow, CRect rc, int& x, int& y,
                           int& nHeight);
     int GetProperCharHeight(CDC* pDC, CMyList* pList);
     // One step of the cursor back: before the previous character or object.
     void PrevObject(CMyList* pList);
+    // One step of the cursor forward: past the next character or object.
+    void NextObject(CMyList* pList);
+    // Row-wise moves of the cursor: to the row above or below (nearest x), to the row's start,
+    // to before the row's last character (the document's end on the last row).
+    void UpObject(CDC* pDC, CMyList* pList, ROW* pRow, CRect rc);
+    void DownObject(CDC* pDC, CMyList* pList, ROW* pRow, CRect rc);
+    void HomeObject(CDC* pDC, CMyList* pList, ROW* pRow, CRect rc);
+    void EndObject(CDC* pDC, CMyList* pList, ROW* pRow, CRect rc);
+    // Sets the cursor to the position under a point in document coordinates: the last
+    // position of the point's row whose x is not right of the point.
+    void GetLinkWordChar(CDC* pDC, CMyList* pList, ROW* pRow, CRect rc, int nX, int nY);
     // The caret refresh that ends every change: place the caret at the cursor.
     void RefreshCaret(CDC* pDC);
     void ReShowPartSelected(CDC* pDC, TEXTPOS start, TEXTPOS end, int bSelect);
+    // The row that holds position p: by the display rule a position equal to a row's start is
+    // found at the end of the row before; by the movement rule it belongs to the row it starts.
+    static int DisplayRow(const ROW* pRow, const TEXTPOS& p);
+    static int MovementRow(const ROW* pRow, const TEXTPOS& p);
+    void OnLeftArrow(CDC* pDC);
+    void OnRightArrow(CDC* pDC);
+    void OnUpArrow(CDC* pDC);
+    void OnDownArrow(CDC* pDC);
+    void OnHome(CDC* pDC);
+    void OnEnd(CDC* pDC);
+    // What ends every movement: the caret goes, the view scrolls when bScroll is set, the
+    // selection follows a Shift-movement or a shown one is cleared, the caret comes back.
+    void FinishMove(CDC* pDC, bool bScroll);
+    // Destroys the system caret and the caret bitmap.
+    void DropCaret();
+
+    // --- Typing and deletion ----------------------------------------------------------------
+    // Inserts text at the cursor in the current format (a selection is replaced) and
+    // refreshes the view.
+    void AddStringInCur(const std::string& strText);
+    // Inserts a ready element at the cursor; the list takes ownership. No layout, no redraw:
+    // the caller refreshes once after a batch.
+    void InsertLinkInCurr(CLink* pLink, CMyList* pList);
+    void OnBack(CDC* pDC);
+    void OnDelete(CDC* pDC);
+    // Removes the selected range from the list into m_pCutList (a new one each time); non-zero
+    // when anything was removed. The cursor ends where the range began.
+    int OnCut(CMyList* pList, int bToClipboard);
+    // The one sequence that ends every change of the document: the caret goes, the rows are
+    // laid out again, the window is invalidated, the view scrolls to the cursor, the caret
+    // comes back at the cursor, and the selection collapses onto the cursor.
+    void FinishChange(CDC* pDC);
+    // A list of this editor (its document) with the positions stored beside it, for the
+    // functions of edits.h.
+    tessel::editor::Document Doc(CMyList& list);
+
+    // --- Character format -----------------------------------------------------------------
+    // Makes the format of the Text element at the cursor the current format (and, once the
+    // tool window has its controls, shows it there). 1 done, 0 no tool bar, no element at the
+    // cursor, or not a Text element.
+    int ResetToolBar();
 
     // --- Context menu ---------------------------------------------------------------------
     void CreateMenu();
@@ -211,6 +275,10 @@ class CTesselEdit : public CWnd {
     // and kept in m_pChildEdit. An editor already in that place is released first. Null
     // when the place is outside the table or the window cannot be made (pList is then freed).
     CTesselEdit* MakeColumnEditor(int nFrame, int nColumn, int nWidth, CMyList* pList);
+    // Appends copies of the document to flat in the markup's flat form: each frame as its
+    // MultiColumn element followed by its columns between StartColumn and EndColumn (what
+    // GetEditText writes).
+    void FlattenInto(CMyList& flat);
 
   private:
     int ColumnWindowWidth(int nWidth) const;
@@ -218,30 +286,19 @@ class CTesselEdit : public CWnd {
     void OpenColumnEditors(DWORD crHotLink, int nCharSpace, int nLineSpace);
     // Releases every column editor (windows and objects).
     void ReleaseColumnEditors();
-    // Appends copies of the document to flat in the markup's flat form: each frame as its
-    // MultiColumn element followed by its columns between StartColumn and EndColumn.
-    void FlattenInto(CMyList& flat);
     // Whether this editor made the process's Insert Symbol window (and so destroys it).
     bool m_bOwnsSymbolDlg = false;
     // --- Measuring and layout helpers (measure.cpp, layout.cpp) -----------------------------
-    // The byte offset in a Text element's text of position (nWord, nChar): the words before
-    // nWord are stepped over (stopping at the end of the text), then nChar bytes added.
-    // 60000 in nWord stands for the end of the text, in nChar for the end of word nWord.
-    // Never beyond the text's length. Every conversion of a position to bytes goes here.
+    // The byte offset in a Text element's text of position (nWord, nChar): the offset rule of
+    // positions.h, with the word hint while a layout or a drawing is under way.
     int OffsetOf(const std::string& text, int nWord, int nChar);
     // While a layout or a drawing is under way no text changes, so OffsetOf may go on from
     // the word where it last stopped in the same text instead of from the text's start (a
     // page typed in one format is one long Text element, visited row after row).
-    struct WordHint {
-        const char* pData = nullptr;
-        std::size_t nSize = 0;
-        int nWord = 0;
-        int nPos = 0;
-    };
     class WordHintScope {
       public:
         explicit WordHintScope(CTesselEdit& ed) : m_ed(ed) {
-            if (m_ed.m_nWordHintScopes++ == 0) m_ed.m_WordHint = WordHint{};
+            if (m_ed.m_nWordHintScopes++ == 0) m_ed.m_WordHint = tessel::editor::WordHint{};
         }
         ~WordHintScope() { --m_ed.m_nWordHintScopes; }
         WordHintScope(const WordHintScope&) = delete;
@@ -250,8 +307,12 @@ class CTesselEdit : public CWnd {
       private:
         CTesselEdit& m_ed;
     };
-    WordHint m_WordHint;
+    tessel::editor::WordHint m_WordHint;
     int m_nWordHintScopes = 0;
+    // Where the laid-out part of the document ends: the end marker when every element has a
+    // row, else the position the row after the 128th would start at (nothing from there on
+    // can be reached with the caret).
+    TEXTPOS m_LaidOutEnd{kEndMark, kEndMark, kEndMark};
     // The document rows that DrawMyList's bitmap shows (document coordinates): text of rows
     // that cannot reach it is measured but not drawn. Everything outside a DrawMyList.
     int m_nBandTop = INT_MIN;
@@ -266,7 +327,7 @@ class CTesselEdit : public CWnd {
     // picture.
     bool EnsurePicture(CLink* pLink, bool bKeepFailed);
     // Opens a Formula element's formula from the project directory when it has none, and
-    // takes its size into m_Command[2] and [3]. A formula that fails is released. True when
+    // takes its measured size into the element. A formula that fails is released. True when
     // the element has a formula object.
     bool EnsureFormula(CLink* pLink);
     // The placement rule shared by every object: an object of w x h on the row being filled.

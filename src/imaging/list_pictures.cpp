@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "document/link_slots.h"
 #include "imaging/picture.h"
 #include "platform/file_path.h"
 
@@ -13,7 +14,7 @@ int LoadListPictures(CMyList& list, std::string_view strDirPrj, std::vector<int>
         ++nIndex;
         CLink* pLink = list.GetCurr();
         if (pLink->m_nKind != kKindImage || pLink->m_pPicture) continue;
-        std::string strPath = platform::ResolvePath(strDirPrj, pLink->m_Command[0].strText);
+        std::string strPath = platform::ResolvePath(strDirPrj, slots::FileName(*pLink));
         auto pPicture = std::make_unique<CPicture>();
         if (pPicture->Load(strPath.c_str())) {
             pLink->m_pPicture = pPicture.release();

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdint>
 
+#include "document/link_slots.h"
 #include "document/picture_size.h"
 #include "markup/html_state.h"
 #include "markup/symbols.h"
@@ -23,14 +24,30 @@ void AppendHex2(std::string& s, int n) {
     s += kDigits[n & 0xF];
 }
 
+// Whether a browser reads the character at i (a lead byte and the byte after it) as one
+// character. It does not when the second byte is missing or below 0x40 ('<', '"', '&' and
+// the line breaks among them): it would take that byte as a character of its own.
+bool BrowserPairs(std::string_view text, size_t i) {
+    return CharLength(text, i) == 2 && static_cast<unsigned char>(text[i + 1]) >= 0x40;
+}
+
 // A value inside a double-quoted attribute. Names and answers are written as they stand,
 // except for what would end the attribute or change its meaning: '"' and '&' become
 // entities, and line breaks become character references so that they stay in the value
-// instead of breaking the paragraph. None of these bytes can be the second byte of a
-// two-byte character, so the text is walked byte by byte.
+// instead of breaking the paragraph. A two-byte character goes out whole, unless a browser
+// would not read it as one (BrowserPairs): then it is left out.
 void AppendAttribute(std::string& s, std::string_view value) {
     size_t nFrom = 0;
     for (size_t i = 0; i < value.size(); ++i) {
+        if (IsLeadByte(static_cast<unsigned char>(value[i]))) {
+            int n = CharLength(value, i);
+            if (!BrowserPairs(value, i)) {
+                s.append(value.substr(nFrom, i - nFrom));
+                nFrom = i + n;
+            }
+            i += n - 1;
+            continue;
+        }
         const char* szEntity = nullptr;
         switch (value[i]) {
             case '"':
@@ -62,7 +79,7 @@ std::string FormulaImageName(std::string_view file) {
     name.reserve(file.size() + 4);
     for (size_t i = 0; i < file.size();) {
         unsigned char c = static_cast<unsigned char>(file[i]);
-        if (IsLeadByte(c) && i + 1 < file.size()) {
+        if (CharLength(file, i) == 2) {
             name.append(file.substr(i, 2));
             i += 2;
         } else {
@@ -76,7 +93,7 @@ std::string FormulaImageName(std::string_view file) {
             name.resize(i);
             break;
         }
-        i += IsLeadByte(static_cast<unsigned char>(name[i])) ? 2 : 1;
+        i += CharLength(name, i);
     }
     name += ".gif";
     return name;
@@ -108,18 +125,18 @@ class HtmlWriter {
                 Image(link);
                 break;
             case kKindFormula: {
-                const std::string& file = link.m_Command[0].strText;
-                std::int64_t nScale = link.m_Command[1].nValue;
+                const std::string& file = slots::FileName(link);
+                std::int64_t nScale = slots::FormulaScale(link);
                 AppendImageTag(m_out, FormulaImageName(file),
-                               nScale * link.m_Command[2].nValue / 100,
-                               nScale * link.m_Command[3].nValue / 100, file);
+                               nScale * slots::FormulaWidth(link) / 100,
+                               nScale * slots::FormulaHeight(link) / 100, file);
                 break;
             }
             case kKindEdit:
                 m_out += "<input type=\"text\" name=\"";
-                AppendAttribute(m_out, link.m_Command[2].strText);
+                AppendAttribute(m_out, slots::EditAnswer(link));
                 m_out += "\" size=\"";
-                AppendNumber(m_out, link.m_Command[0].nValue / 8);
+                AppendNumber(m_out, slots::EditWidth(link) / 8);
                 m_out += "\">";
                 break;
             case kKindCheck:
@@ -132,7 +149,7 @@ class HtmlWriter {
                 }
                 break;
             case kKindChoice:
-                g_nRadioGroupSize = link.m_Command[1].nValue;
+                g_nRadioGroupSize = slots::ChoiceOptions(link);
                 ++g_nRadioGroupNumber;
                 break;
             default:  // scores, clocks and column frames have no HTML form
@@ -146,19 +163,17 @@ class HtmlWriter {
         BuildFormat(link);
         m_out += g_strHtmlOpen;
         m_text.clear();
-        const std::string& text = link.m_Command[0].strText;
+        const std::string& text = slots::Text(link);
         for (size_t i = 0; i < text.size();) {
             unsigned char c = static_cast<unsigned char>(text[i]);
             if (IsLeadByte(c)) {
-                // A character's two bytes go out together. A first byte without a possible
-                // second byte (none, or one below 0x40, which a browser would read as a
-                // character of its own, '<' included) is not written.
-                if (i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x40) {
-                    m_text.append(text, i, 2);
-                    i += 2;
-                } else {
-                    ++i;
-                }
+                // A character's two bytes go out together, whatever the second one is. One
+                // that a browser would not read as one character (BrowserPairs) is not
+                // written at all: neither its lead byte, which would show as a broken
+                // character, nor its second byte, which belongs to it ('<' included).
+                int n = CharLength(text, i);
+                if (BrowserPairs(text, i)) m_text.append(text, i, n);
+                i += n;
                 continue;
             }
             switch (c) {
@@ -220,8 +235,8 @@ class HtmlWriter {
         // is ever left open.
         if (!QueryPictureSize(link.m_pPicture.get(), &nWidth, &nHeight)) return;
         bool bAnchor = link.m_HotLink[0].nValue != kNoHotLink && AppendHtmlAnchor(link, m_out);
-        std::int64_t nScale = link.m_Command[2].nValue;
-        const std::string& file = link.m_Command[0].strText;
+        std::int64_t nScale = slots::ImageScale(link);
+        const std::string& file = slots::FileName(link);
         AppendImageTag(m_out, file, nWidth * nScale / 100, nHeight * nScale / 100, file);
         if (bAnchor) m_out += "</a>";
     }
@@ -296,7 +311,7 @@ void AppendHtmlText(std::string_view text, std::string& strOut) {
     size_t nFrom = 0;
     for (size_t i = 0; i < text.size();) {
         unsigned char c = static_cast<unsigned char>(text[i]);
-        if (IsLeadByte(c) && i + 1 < text.size()) {
+        if (CharLength(text, i) == 2) {
             i += 2;
         } else if (c == '\r' || c == '\n') {
             strOut.append(text.substr(nFrom, i - nFrom));

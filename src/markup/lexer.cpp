@@ -46,7 +46,9 @@ std::string_view Scanner::NextToken(int& p) const {
     }
     int n = Len(p);
     if (IsLeadByte(static_cast<unsigned char>(c)) && n == 1) {
-        // Half a character: the second byte is missing.
+        // A lead byte with nothing after it (the text or the range ends): a character of one
+        // byte, but only half of a GBK character, and one that no markup can carry (written
+        // back, it would take the byte after it). It is dropped.
         Report(MarkupIssue::kIncompleteCharacter, true, p, 1);
         ++p;
         return {};
@@ -131,15 +133,14 @@ bool Scanner::FindListClose(int& p, int nPrev) const {
 using tessel::markup::Scanner;
 
 void CWordAnalyzer::ForwardPtr(const char* szText, int& nPos) const {
-    nPos += tessel::markup::IsLeadByte(static_cast<unsigned char>(szText[nPos])) &&
-                    szText[nPos + 1] != '\0'
-                ? 2
-                : 1;
+    // The text ends at its NUL: a lead byte before it is a character of one byte.
+    const std::size_t nVisible = szText[nPos] != '\0' && szText[nPos + 1] != '\0' ? 2 : 1;
+    nPos += tessel::CharLength(std::string_view(szText + nPos, nVisible), 0);
 }
 
 void CWordAnalyzer::BackwardPtr(const char* szText, int& nPos) const {
     if (nPos <= 0) return;
-    nPos -= tessel::markup::IsLeadByte(static_cast<unsigned char>(szText[nPos - 1])) ? 2 : 1;
+    nPos -= tessel::IsLeadByte(static_cast<unsigned char>(szText[nPos - 1])) ? 2 : 1;
     if (nPos < 0) nPos = 0;
 }
 

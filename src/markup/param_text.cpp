@@ -7,15 +7,11 @@
 namespace tessel::markup {
 namespace {
 
-int Len(std::string_view s, size_t i) {
-    return IsLeadByte(static_cast<unsigned char>(s[i])) && i + 1 < s.size() ? 2 : 1;
-}
-
 size_t LastCharStart(std::string_view s) {
     size_t i = 0, nLast = 0;
     while (i < s.size()) {
         nLast = i;
-        i += Len(s, i);
+        i += CharLength(s, i);
     }
     return nLast;
 }
@@ -30,7 +26,7 @@ bool HoldsRightQuote(std::string_view s, int q) {
     std::string_view mark = CWordAnalyzer::m_szDelRQuotation[q];
     std::string_view prev;
     for (size_t i = 0; i < s.size();) {
-        std::string_view c = s.substr(i, Len(s, i));
+        std::string_view c = s.substr(i, CharLength(s, i));
         if (c == mark && !IsEscapeChar(prev)) return true;
         prev = c;
         i += c.size();
@@ -45,8 +41,9 @@ WritableParam MakeWritable(std::string_view text) {
     // The reader keeps 129 bytes; cutting first means the rest of the checks see what it sees.
     if (text.size() > static_cast<size_t>(kMaxTextParamBytes)) {
         size_t n = 0;
-        while (n < text.size() && n + Len(text, n) <= static_cast<size_t>(kMaxTextParamBytes))
-            n += Len(text, n);
+        while (n < text.size() &&
+               n + CharLength(text, n) <= static_cast<size_t>(kMaxTextParamBytes))
+            n += CharLength(text, n);
         text = text.substr(0, n);
         w.bCut = true;
     }
@@ -54,9 +51,10 @@ WritableParam MakeWritable(std::string_view text) {
     out.reserve(text.size());
     std::string_view prev;  // the last character kept
     for (size_t i = 0; i < text.size();) {
-        int n = Len(text, i);
+        int n = CharLength(text, i);
         std::string_view c = text.substr(i, n);
         i += n;
+        // A lead byte that ends the text would take the closing quotation mark with it.
         bool bLoneLead = n == 1 && IsLeadByte(static_cast<unsigned char>(c[0]));
         bool bBreak = c == "\r" || c == "\n";
         bool bCloser =
@@ -86,7 +84,7 @@ WritableParam MakeWritable(std::string_view text) {
     std::string kept;
     std::string_view prevKept;
     for (size_t i = 0; i < out.size();) {
-        std::string_view c = std::string_view(out).substr(i, Len(out, i));
+        std::string_view c = std::string_view(out).substr(i, CharLength(out, i));
         i += c.size();
         if (c == "'" && !IsEscapeChar(prevKept)) {
             w.strDropped.append(c);

@@ -2,8 +2,10 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <initializer_list>
 #include <vector>
 
+#include "document/link_slots.h"
 #include "markup/scanner.h"
 #include "markup/word_analyzer.h"
 
@@ -386,65 +388,81 @@ struct Properties {
     }
 };
 
+// Slot i of an element records how parameter i of its tag was given (number, text or not
+// given), for the first types.size() slots: the tags give their parameters in the order of
+// the slots. Informational only: the slots' values are read by name.
+void RecordTypes(CLink& link, std::initializer_list<int> types) {
+    int i = 0;
+    for (int nType : types)
+        link.m_Command[i++].nType = nType;
+}
+void RecordTypes(CLink& link, const PARAMTER* P, int nSlots) {
+    for (int i = 0; i < nSlots; ++i)
+        link.m_Command[i].nType = P[i].nType;
+}
+
 // Builds the element of a command tag; null for the keywords that make none.
 CLink* MakeCommand(const MESSAGE& msg, const Properties& props) {
     const PARAMTER* P = msg.Param;
-    auto text = [&](CLink& l, int i) {
-        l.m_Command[i].nType = P[i].nType;
-        l.m_Command[i].strText = P[i].strText;
-    };
-    auto value = [&](CLink& l, int i, int nFallback = 0) {
-        l.m_Command[i].nType = P[i].nType;
-        l.m_Command[i].nValue = ValueOr(P[i], nFallback);
-    };
     CLink* pLink = nullptr;
     switch (msg.nID) {
         case kKindImage:
             pLink = new CLink;
             props.FillHotLink(*pLink);
-            text(*pLink, 0);
-            pLink->m_Command[1].nType = kParamNumber;
-            pLink->m_Command[1].nValue = P[1].nValue;
-            value(*pLink, 2, kDefaultScale);
+            // The transparent flag is recorded as a number, however the tag gives it.
+            RecordTypes(*pLink, {P[0].nType, kParamNumber, P[2].nType});
+            slots::FileName(*pLink) = P[0].strText;
+            slots::ImageTransparent(*pLink) = P[1].nValue;
+            slots::ImageScale(*pLink) = ValueOr(P[2], kDefaultScale);
             break;
         case kKindFormula:
             pLink = new CLink;
-            text(*pLink, 0);
-            value(*pLink, 1, kDefaultScale);
-            value(*pLink, 2);
-            value(*pLink, 3);
+            RecordTypes(*pLink, P, 4);
+            slots::FileName(*pLink) = P[0].strText;
+            slots::FormulaScale(*pLink) = ValueOr(P[1], kDefaultScale);
+            slots::FormulaWidth(*pLink) = ValueOr(P[2], 0);
+            slots::FormulaHeight(*pLink) = ValueOr(P[3], 0);
             break;
         case kKindEdit:
             pLink = new CLink;
-            value(*pLink, 0);
-            value(*pLink, 1);
-            text(*pLink, 2);
-            for (int i = 3; i <= 5; ++i)
-                value(*pLink, i);
+            RecordTypes(*pLink, P, 6);
+            slots::EditWidth(*pLink) = ValueOr(P[0], 0);
+            slots::EditHeight(*pLink) = ValueOr(P[1], 0);
+            slots::EditAnswer(*pLink) = P[2].strText;
+            slots::EditTextColor(*pLink) = ValueOr(P[3], 0);
+            slots::EditBackColor(*pLink) = ValueOr(P[4], 0);
+            slots::EditStyle(*pLink) = ValueOr(P[5], 0);
             break;
         case kKindCheck: {
             pLink = new CLink;
-            value(*pLink, 0);
-            int& n = pLink->m_Command[0].nValue;
-            if (n != 0 && n != 1 && n != 100 && n != 101) n = 100;
+            RecordTypes(*pLink, P, 1);
+            int& n = slots::CheckState(*pLink);
+            n = ValueOr(P[0], 0);
+            if (n != slots::kCheckWrong && n != slots::kCheckRight && n != slots::kOptionWrong &&
+                n != slots::kOptionRight)
+                n = slots::kOptionWrong;
             break;
         }
         case kKindChoice:
             pLink = new CLink;
-            value(*pLink, 0);
-            value(*pLink, 1);
+            RecordTypes(*pLink, P, 2);
+            slots::ChoiceAnswer(*pLink) = ValueOr(P[0], 0);
+            slots::ChoiceOptions(*pLink) = ValueOr(P[1], 0);
             break;
         case kKindPageTotalScore:
         case kKindPageScore:
         case kKindTotalScore:
             pLink = new CLink;
             props.FillFont(*pLink);
-            text(*pLink, 0);
+            RecordTypes(*pLink, P, 1);
+            slots::ScorePage(*pLink) = P[0].strText;
             break;
         case kKindMultiColumn:
+            // Every slot takes the parameter of its position: the count, the gap, the widths.
             pLink = new CLink;
+            RecordTypes(*pLink, P, kCommandSlots);
             for (int i = 0; i < kCommandSlots; ++i)
-                value(*pLink, i);
+                pLink->m_Command[i].nValue = ValueOr(P[i], 0);
             break;
         case kKindStartColumn:
         case kKindEndColumn:
@@ -486,8 +504,8 @@ void CWordAnalyzer::Convert(const char* szMarkup, CMyList* pList, IMarkupSink* p
                 props.FillFont(*pLink);
                 SetNumber(pLink->m_FootNote[0], props.footnote.back());
                 props.FillHotLink(*pLink);
-                pLink->m_Command[0].nType = kParamText;
-                pLink->m_Command[0].strText = msg.strWord;
+                RecordTypes(*pLink, {kParamText});
+                tessel::slots::Text(*pLink) = msg.strWord;
                 pList->Append(pLink);
                 break;
             }

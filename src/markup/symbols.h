@@ -3,20 +3,24 @@
 // Character classes of the markup. Every symbol has an ASCII form and a full-width GBK form;
 // both are accepted. Internal to the markup layer.
 
+#include <cstddef>
+#include <string_view>
+
+#include "document/gbk_char.h"
+
 namespace tessel::markup {
 
 inline unsigned char Byte(const char* t, int p) {
     return static_cast<unsigned char>(t[p]);
 }
 
-inline bool IsLeadByte(unsigned char c) {
-    return c >= 0x80;
-}
-
-// Length of the character at p when nothing past nEnd may be read: a lead byte whose second
-// byte lies past nEnd (or is the terminating NUL) stands alone.
+// Length of the character at p (a byte that may be read), by the document's one rule, when
+// the text the reader sees ends at nEnd or at a NUL, whichever comes first: a NUL never
+// belongs to a character, and nothing past nEnd is read, so a lead byte just before either
+// is a character of one byte.
 inline int CharLen(const char* t, int p, int nEnd) {
-    return IsLeadByte(Byte(t, p)) && p + 1 <= nEnd && t[p + 1] != '\0' ? 2 : 1;
+    const std::size_t nVisible = p < nEnd && t[p + 1] != '\0' ? 2 : 1;
+    return CharLength(std::string_view(t + p, nVisible), 0);
 }
 
 // The two-byte form matches only where the character really is two bytes long.

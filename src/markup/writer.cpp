@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstring>
 
+#include "document/link_slots.h"
 #include "markup/html_state.h"
 #include "markup/html_writer.h"
 #include "markup/param_text.h"
@@ -70,38 +71,40 @@ class MarkupWriter {
             case kKindImage: {
                 bool bLink = HotLinkOpen(link);
                 Begin("Image");
-                Quoted(link.m_Command[0], "Command", 0);
-                Number(link.m_Command[1].nValue);
-                Number(link.m_Command[2].nValue);
+                Quoted(slots::FileName(link), "Command", 0);
+                Number(slots::ImageTransparent(link));
+                Number(slots::ImageScale(link));
                 End();
                 if (bLink) Emit("</HotLink>");
                 break;
             }
             case kKindFormula:
                 Begin("Formula");
-                Quoted(link.m_Command[0], "Command", 0);
-                for (int i = 1; i <= 3; ++i)
-                    Number(link.m_Command[i].nValue);
+                Quoted(slots::FileName(link), "Command", 0);
+                Number(slots::FormulaScale(link));
+                Number(slots::FormulaWidth(link));
+                Number(slots::FormulaHeight(link));
                 End();
                 break;
             case kKindEdit:
                 Begin("Edit");
-                Number(link.m_Command[0].nValue);
-                Number(link.m_Command[1].nValue);
-                Quoted(link.m_Command[2], "Command", 2);
-                for (int i = 3; i <= 5; ++i)
-                    Number(link.m_Command[i].nValue);
+                Number(slots::EditWidth(link));
+                Number(slots::EditHeight(link));
+                Quoted(slots::EditAnswer(link), "Command", 2);
+                Number(slots::EditTextColor(link));
+                Number(slots::EditBackColor(link));
+                Number(slots::EditStyle(link));
                 End();
                 break;
             case kKindCheck:
                 Begin("Check");
-                Number(link.m_Command[0].nValue);
+                Number(slots::CheckState(link));
                 End();
                 break;
             case kKindChoice:
                 Begin("Choice");
-                Number(link.m_Command[0].nValue);
-                Number(link.m_Command[1].nValue);
+                Number(slots::ChoiceAnswer(link));
+                Number(slots::ChoiceOptions(link));
                 End();
                 break;
             case kKindPageTotalScore:
@@ -109,16 +112,18 @@ class MarkupWriter {
             case kKindTotalScore:
                 FontOpen(link);
                 Begin(KindName(link.m_nKind));
-                Quoted(link.m_Command[0], "Command", 0);
+                Quoted(slots::ScorePage(link), "Command", 0);
                 End();
                 Emit("</Color></Font>");
                 break;
             case kKindMultiColumn: {
                 // The count, the gap and one width per column, as far as the slots go.
-                int nWidths = std::clamp(link.m_Command[0].nValue, 0, kCommandSlots - 2);
+                int nWidths = std::clamp(slots::ColumnCount(link), 0, kCommandSlots - 2);
                 Begin("MultiColumn");
-                for (int i = 0; i < nWidths + 2; ++i)
-                    Number(link.m_Command[i].nValue);
+                Number(slots::ColumnCount(link));
+                Number(slots::ColumnGap(link));
+                for (int i = 0; i < nWidths; ++i)
+                    Number(slots::ColumnWidth(link, i));
                 End();
                 break;
             }
@@ -147,7 +152,7 @@ class MarkupWriter {
             if (shape[k - 1] == 'd')
                 AppendInt(m_tag, link.m_HotLink[k].nValue);
             else
-                AppendQuoted(link.m_HotLink[k], "HotLink", k);
+                AppendQuoted(link.m_HotLink[k].strText, "HotLink", k);
         }
         m_tag += ")>";
         return true;
@@ -170,7 +175,7 @@ class MarkupWriter {
         std::string open = m_out.substr(nOpenStart);
         const char* szClose =
             nFootNote != kFootNoteNormal ? "</FootNote></Color></Font>" : "</Color></Font>";
-        const std::string& text = link.m_Command[0].strText;
+        const std::string& text = slots::Text(link);
         int nRun = 0, nRuns = 1;
         std::string dropped;
         for (size_t i = 0; i < text.size();) {
@@ -178,12 +183,16 @@ class MarkupWriter {
             int nPiece = 0, nWeight = 0;
             unsigned char c = static_cast<unsigned char>(text[i]);
             if (IsLeadByte(c)) {
-                if (i + 1 >= text.size()) {  // half a character: nothing to write
+                if (CharLength(text, i) == 1) {
+                    // A lead byte that ends the text: written before the closing tags, it
+                    // would take their "<". Nothing can carry it.
                     dropped += text[i];
                     ++i;
                     continue;
                 }
-                // "〈" would open a tag and "＼" would escape: protect them with "\".
+                // The byte after a lead byte belongs to its character whatever it is, and is
+                // written unchanged. "〈" would open a tag and "＼" would escape: protect them
+                // with "\".
                 if ((c == 0xA1 && text[i + 1] == '\xB4') || (c == 0xA3 && text[i + 1] == '\xDC'))
                     piece[nPiece++] = '\\';
                 piece[nPiece++] = text[i];
@@ -242,7 +251,7 @@ class MarkupWriter {
 
     void FontOpen(const CLink& link) {
         Begin("Font");
-        Quoted(link.m_Font[0], "Font", 0);
+        Quoted(link.m_Font[0].strText, "Font", 0);
         for (int i = 1; i <= 4; ++i)
             Number(link.m_Font[i].nValue);
         End();
@@ -268,9 +277,9 @@ class MarkupWriter {
         Separator();
         AppendInt(m_tag, n);
     }
-    void Quoted(const LINKPARAM& slot, const char* szBank, int nSlot) {
+    void Quoted(const std::string& text, const char* szBank, int nSlot) {
         Separator();
-        AppendQuoted(slot, szBank, nSlot);
+        AppendQuoted(text, szBank, nSlot);
     }
     void End() {
         m_tag += ")>";
@@ -284,8 +293,8 @@ class MarkupWriter {
         s.append(buf, end);
     }
 
-    void AppendQuoted(const LINKPARAM& slot, const char* szBank, int nSlot) {
-        const std::string& text = slot.strText;
+    // szBank and nSlot name the slot in what is reported.
+    void AppendQuoted(const std::string& text, const char* szBank, int nSlot) {
         if (IsPlain(text)) {  // the common case needs no copy
             m_tag += '\'';
             m_tag += text;
@@ -391,8 +400,8 @@ void CWordAnalyzer::appendstr(std::string_view text, std::string& strOut, int nM
     size_t nFrom = 0;
     for (size_t i = 0; i < text.size();) {
         unsigned char c = static_cast<unsigned char>(text[i]);
-        if (IsLeadByte(c) && i + 1 < text.size()) {
-            i += 2;  // a two-byte character is never taken apart
+        if (tessel::CharLength(text, i) == 2) {
+            i += 2;  // a two-byte character is never taken apart, whatever its second byte
         } else if (c == '\r' || c == '\n') {
             strOut.append(text.substr(nFrom, i - nFrom));
             strOut += "&\r\n";

@@ -1,7 +1,10 @@
-// The clipboard: private formats by name, and opening and closing. One window (or the
-// process, for a null window) has the clipboard open at a time. The data itself is to be
-// kept here too, by format, and put on the system clipboard (a QMimeData with one type per
-// format) when the clipboard is closed after a change.
+// The clipboard: private formats by name, opening and closing, and which formats the system
+// clipboard holds. One window (or the process, for a null window) has the clipboard open at a
+// time. A private format travels on the system clipboard as a MIME type named after it.
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
 
 #include <cctype>
 #include <map>
@@ -55,4 +58,24 @@ BOOL CloseClipboard() {
     clipboard.bOpen = false;
     clipboard.hOpener = nullptr;
     return TRUE;
+}
+
+namespace tessel::platform {
+
+std::string PrivateFormatMimeType(UINT nFormat) {
+    for (const auto& [strName, nId] : TheClipboard().formats)
+        if (nId == nFormat) return "application/x-tessel-format-" + strName;
+    return {};
+}
+
+}  // namespace tessel::platform
+
+BOOL IsClipboardFormatAvailable(UINT nFormat) {
+    if (QGuiApplication::instance() == nullptr) return FALSE;
+    const QMimeData* pData = QGuiApplication::clipboard()->mimeData();
+    if (pData == nullptr) return FALSE;
+    if (nFormat == CF_TEXT) return pData->hasText() ? TRUE : FALSE;
+    if (nFormat == CF_BITMAP) return pData->hasImage() ? TRUE : FALSE;
+    const std::string strType = tessel::platform::PrivateFormatMimeType(nFormat);
+    return !strType.empty() && pData->hasFormat(QString::fromStdString(strType)) ? TRUE : FALSE;
 }

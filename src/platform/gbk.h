@@ -20,6 +20,8 @@ namespace tessel::platform {
 // the second is read again as a character of its own, so "\xB0" followed by "<" gives
 // U+FFFD and "<": no markup character is ever swallowed by a broken lead byte. A rejected
 // second byte of 0x80 or more is replaced together with the first byte (one U+FFFD).
+// (Drawing and measuring do not decode through this: they take the document's characters
+// by its one rule, a lead byte and whatever byte follows it, see ForEachGbkCharacter.)
 std::string GbkToUtf8(std::string_view gbk);
 
 // Converts UTF-8 to GBK.

@@ -376,8 +376,8 @@ bool DrawText(DCData& dc, int x, int y, const char* szText, int nLength, bool bG
         }
         DrawGlyphRuns(p, face, szText, nLength, direct ? &*direct : nullptr);
     } else {
-        // As TextOut drew before it drew glyph runs: converted through a Qt string.
-        DrawCharacters(p, face, GbkToQString(szText, nLength).toStdU32String());
+        // As TextOut drew before it drew glyph runs: one drawText per character.
+        DrawCharacters(p, face, DecodeGbk(szText, nLength));
     }
     if (face.font.underline())
         p->fillRect(QRect(0, face.nUnderlineY, nWidth, face.nLineWidth), textColour);

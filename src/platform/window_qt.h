@@ -87,6 +87,10 @@ void NoteFocusIn(HWND hWnd);
 void NoteFocusOut(HWND hWnd);
 HWND NoteActivation(HWND hWnd, bool bActive);
 
+// The MIME type a private clipboard format travels as on the system clipboard (empty for an
+// unknown format).
+std::string PrivateFormatMimeType(UINT nFormat);
+
 // Whether Qt shows windows on a real screen (false on the offscreen and minimal platforms).
 bool HasRealScreen();
 

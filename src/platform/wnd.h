@@ -428,6 +428,11 @@ UINT RegisterClipboardFormat(const char* szFormat);
 // One opener at a time: opening again, by any window, fails until the clipboard is closed.
 BOOL OpenClipboard(CWnd* pWnd);
 BOOL CloseClipboard();
+// Standard formats: 8-bit text and a bitmap.
+inline constexpr UINT CF_TEXT = 1;
+inline constexpr UINT CF_BITMAP = 2;
+// Whether the system clipboard holds data of the format (standard or private).
+BOOL IsClipboardFormatAvailable(UINT nFormat);
 
 // --- Hosts and tests ---------------------------------------------------------------------------
 namespace tessel::platform {

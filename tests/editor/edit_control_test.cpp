@@ -8,6 +8,7 @@
 
 #include "editor/tessel_edit.h"
 #include "platform/application.h"
+#include "widgets/edit_commands.h"
 #include "widgets/symbol_window.h"
 #include "widgets/tool_window.h"
 
@@ -190,7 +191,7 @@ TEST_F(EditorTest, TheMessageMapRoutesEveryMessageOfTheEditor) {
     for (UINT nMessage :
          {WM_CREATE, WM_KEYDOWN, WM_LBUTTONDOWN, WM_CHAR, WM_KEYUP, WM_LBUTTONUP, WM_MOUSEMOVE,
           WM_DESTROY, WM_PAINT, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_KILLFOCUS,
-          WM_ACTIVATE, WM_TIMER, WM_SETCURSOR, kColourChosenMessage})
+          WM_ACTIVATE, WM_TIMER, WM_SETCURSOR, tessel::commands::kColourChosenMessage})
         EXPECT_TRUE(has(nMessage)) << nMessage;
     for (UINT nId = 53003; nId <= 53028; ++nId) {
         if (nId == 53019 || nId == 53020 || nId == 53021 || nId == 53022 || nId == 53023)

@@ -9,7 +9,9 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "canvas.h"
@@ -249,28 +251,143 @@ TEST(TextDrawing, ExtentsAreSumsOfAdvancesAndTextOutFillsThem) {
     }
 }
 
-// GBK decoding for drawing and measuring agrees with the conversion to UTF-8, for every pair
-// of bytes, on its own, before an ASCII character and at the end of the text.
-TEST(TextDrawing, GbkDecodingAgreesWithTheUtf8Conversion) {
-    auto expected = [](const std::string& gbk) {
-        return QString::fromStdString(GbkToUtf8(gbk)).toStdU32String();
-    };
+// --- A lead byte and the byte after it are one character ------------------------------
+// A byte of 0x80 or more takes the byte after it, whatever that byte is, and a lead byte at
+// the end of a text is a character of its own. A pair that GBK has no character for, and a
+// lead byte at the end, are drawn and measured as one replacement character (U+FFFD): the
+// second byte never shows as a character of its own.
+
+// The character GBK gives the pair: its conversion on its own, when that is one character;
+// U+FFFD otherwise.
+char32_t PairCharacter(int lead, int trail) {
+    const std::string pair{static_cast<char>(lead), static_cast<char>(trail)};
+    const std::u32string chars = QString::fromStdString(GbkToUtf8(pair)).toStdU32String();
+    return chars.size() == 1 ? chars[0] : U'\uFFFD';
+}
+
+TEST(LeadBytes, TakeTheByteAfterThemWhateverItIs) {
     int nChecked = 0;
     for (int lead = 0x80; lead <= 0xFF; ++lead) {
         for (int trail = 0; trail <= 0xFF; ++trail) {
-            for (const char* szAfter : {"", "<", "\xB0"}) {
+            const std::u32string pair(1, PairCharacter(lead, trail));
+            // Alone, before an ASCII character, and before a lead byte that ends the text.
+            const std::pair<std::string, std::u32string> afters[] = {
+                {"", U""}, {"<", U"<"}, {"\xB0", U"\uFFFD"}};
+            for (const auto& [after, decodedAfter] : afters) {
                 std::string gbk{static_cast<char>(lead), static_cast<char>(trail)};
-                gbk += szAfter;
-                ASSERT_EQ(DecodeGbk(gbk.data(), static_cast<int>(gbk.size())), expected(gbk))
-                    << std::hex << lead << " " << trail << " " << szAfter;
+                gbk += after;
+                ASSERT_EQ(DecodeGbk(gbk.data(), static_cast<int>(gbk.size())), pair + decodedAfter)
+                    << std::hex << lead << " " << trail << " " << after.size();
                 ++nChecked;
             }
         }
         const std::string lone{'a', static_cast<char>(lead)};
-        EXPECT_EQ(DecodeGbk(lone.data(), 2), expected(lone));
+        EXPECT_EQ(DecodeGbk(lone.data(), 2), U"a\uFFFD") << std::hex << lead;
     }
     EXPECT_EQ(nChecked, 128 * 256 * 3);
+    EXPECT_EQ(DecodeGbk("\x80\x41", 2), U"\uFFFD");
+    EXPECT_EQ(DecodeGbk("\xB0\xA1", 2), U"\u554A");  // 啊
     EXPECT_TRUE(DecodeGbk(nullptr, 0).empty());
+}
+
+// Text cut into characters by the rule: a byte of 0x80 or more and the next byte (if any)
+// are one, every other byte is one.
+std::vector<std::string> CharactersByTheRule(const std::string& text) {
+    std::vector<std::string> out;
+    for (size_t i = 0; i < text.size();) {
+        const size_t n = static_cast<unsigned char>(text[i]) >= 0x80 && i + 1 < text.size() ? 2 : 1;
+        out.push_back(text.substr(i, n));
+        i += n;
+    }
+    return out;
+}
+
+// One replacement character wide, and the extent of a text is the sum of the extents of its
+// characters: the layout adds up the widths of words that are cut by the same rule.
+TEST(LeadBytes, BrokenPairsAreOneReplacementWideAndExtentsAddUp) {
+    const std::string broken[] = {"\x80\x41", "\x81\x20", "\xFF\xFF",
+                                  "\x81<",    "\xB0\\",   "\xA1\x40",
+                                  "\x81\x7F", "\x81",     std::string("\x81\0", 2)};
+    for (const char* szFace : {"Arial", "宋体", "Times New Roman"}) {
+        SCOPED_TRACE(szFace);
+        const LOGFONT lf = MakeLogFont({.szFace = szFace, .nHeight = -17});
+        CFont font;
+        font.CreateFontIndirect(&lf);
+        Canvas canvas(900, 40);
+        canvas.dc.SelectObject(&font);
+        int nReplacement = 0;
+        ASSERT_TRUE(canvas.dc.GetCharWidth(0xFFFD, 0xFFFD, &nReplacement));
+        EXPECT_GT(nReplacement, 0);
+        for (const std::string& pair : broken) {
+            EXPECT_EQ(canvas.dc.GetTextExtent(pair.data(), static_cast<int>(pair.size())).cx,
+                      nReplacement)
+                << std::hex
+                << (static_cast<unsigned char>(pair[0]) << 8 |
+                    static_cast<unsigned char>(pair.back()));
+        }
+        auto width = [&](const std::string& text) {
+            return canvas.dc.GetTextExtent(text.data(), static_cast<int>(text.size())).cx;
+        };
+        EXPECT_EQ(width("x\x81\x20y"), width("x") + width("\x81\x20") + width("y"));
+        EXPECT_EQ(width("x\x81\x20y"), width("x") + nReplacement + width("y"));
+        EXPECT_EQ(width("<\x80<"), width("<") + nReplacement);  // the second "<" is taken
+        for (const std::string& sample : Samples()) {
+            int nSum = 0;
+            for (const std::string& character : CharactersByTheRule(sample))
+                nSum += width(character);
+            EXPECT_EQ(width(sample), nSum) << GbkToUtf8(sample);
+        }
+    }
+}
+
+// "\x80" "A" is one replacement glyph in one cell: drawn exactly as a lead byte alone is,
+// with nothing of an "A" beside it.
+TEST(LeadBytes, BrokenPairsDrawOneReplacementGlyphAndNoSecondCharacter) {
+    for (const char* szFace : {"Arial", "宋体"}) {
+        SCOPED_TRACE(szFace);
+        const LOGFONT lf = MakeLogFont({.szFace = szFace, .nHeight = -24});
+        CFont font;
+        font.CreateFontIndirect(&lf);
+        auto draw = [&](const std::string& text, int nBkMode, const std::string& then = {}) {
+            auto pCanvas = std::make_unique<Canvas>(120, 40);
+            Canvas& canvas = *pCanvas;
+            canvas.dc.SelectObject(&font);
+            canvas.dc.SetBkMode(nBkMode);
+            canvas.dc.SetBkColor(kGreen);
+            canvas.dc.SetTextColor(kBlack);
+            canvas.dc.TextOut(4, 4, text.data(), static_cast<int>(text.size()));
+            if (!then.empty()) {
+                const int x =
+                    4 + canvas.dc.GetTextExtent(text.data(), static_cast<int>(text.size())).cx;
+                canvas.dc.TextOut(x, 4, then.data(), static_cast<int>(then.size()));
+            }
+            return pCanvas;
+        };
+        auto inked = [](Canvas& canvas) {
+            int n = 0;
+            for (int y = 0; y < 40; ++y)
+                for (int x = 0; x < 120; ++x)
+                    n += canvas.bitmap.GetPixel(x, y) != kWhite;
+            return n;
+        };
+        const auto alone = draw("\x81", TRANSPARENT);
+        ASSERT_GT(inked(*alone), 10);  // the replacement glyph shows
+        for (const std::string pair : {"\x80\x41", "\xFF\xFF", "\x81\x20", "\x81<", "\xA1\x40"}) {
+            SCOPED_TRACE(GbkToUtf8(pair));
+            const auto drawn = draw(pair, TRANSPARENT);
+            EXPECT_EQ(DifferingPixels(Pixels(*drawn), Pixels(*alone)), 0);
+        }
+        // Had the "A" been drawn after the glyph, it would show.
+        const auto withLetter = draw("\x81", TRANSPARENT, "A");
+        EXPECT_GT(DifferingPixels(Pixels(*withLetter), Pixels(*alone)), 10);
+        // One cell: an opaque background fills exactly one replacement character's width.
+        const auto opaque = draw("\x80\x41", OPAQUE);
+        int nReplacement = 0;
+        ASSERT_TRUE(opaque->dc.GetCharWidth(0xFFFD, 0xFFFD, &nReplacement));
+        const int nRow = 4 + opaque->dc.GetTextExtent("\x80\x41").cy - 1;  // below the glyph
+        EXPECT_EQ(opaque->bitmap.GetPixel(4 + nReplacement - 1, nRow), kGreen);
+        EXPECT_EQ(opaque->bitmap.GetPixel(4 + nReplacement, nRow), kWhite);
+    }
 }
 
 }  // namespace

@@ -1,0 +1,119 @@
+// tessel play: a scripted session of a user at the editor, replayed headless.
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "editor_host.h"
+#include "input.h"
+#include "player.h"
+
+namespace tessel::cli {
+namespace {
+
+// The options of the editor commands all take a value.
+bool TakesValue(std::string_view strOption) {
+    for (std::string_view name : {"--width", "--height", "--zoom", "--char-space", "--line-space",
+                                  "--hotlink-color", "--project"}) {
+        if (strOption == name) return true;
+    }
+    return false;
+}
+
+// Takes the first operand (the script) out of the arguments; the rest are the page and the
+// window options. Returns false when there is none. bPage tells whether a page follows.
+bool TakeScript(std::span<const std::string_view> args, std::string_view& strScript,
+                std::vector<std::string_view>& rest, bool& bPage) {
+    bool bFound = false, bOptionsEnded = false;
+    int nOperands = 0;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string_view arg = args[i];
+        const bool bOperand = bOptionsEnded || arg == "-" || !arg.starts_with("-");
+        if (!bOptionsEnded && arg == "--") bOptionsEnded = true;
+        if (bOperand) ++nOperands;
+        if (bOperand && !bFound) {
+            strScript = arg;
+            bFound = true;
+            continue;
+        }
+        rest.push_back(arg);
+        if (!bOperand && arg.find('=') == std::string_view::npos && TakesValue(arg) &&
+            i + 1 < args.size())
+            rest.push_back(args[++i]);
+    }
+    bPage = nOperands > 1;
+    return bFound;
+}
+
+int RunPlay(const Command& command, std::span<const std::string_view> args) {
+    std::string_view strScript, strPage;
+    std::vector<std::string_view> rest;
+    bool bPage = false;
+    if (!TakeScript(args, strScript, rest, bPage))
+        return UsageError(command, "no script given: give its file, or - for standard input");
+    EditorSettings settings;
+    if (!ParseEditorArguments(command, rest, {}, strPage, settings)) return kExitFail;
+    if (bPage && strPage == "-" && strScript == "-")
+        return UsageError(command, "the script and the page cannot both be standard input");
+
+    const std::optional<Input> script = ReadInput(strScript);
+    if (!script) return kExitFail;
+    std::string strMarkup;
+    if (bPage) {
+        const std::optional<Input> page = ReadInput(strPage);
+        if (!page) return kExitFail;
+        strMarkup = page->strBytes;
+    }
+
+    std::unique_ptr<EditorHost> pHost = EditorHost::Open(settings, strMarkup);
+    if (!pHost) return kExitFail;
+    const play::PlayResult result = play::PlayScript(pHost->Editor(), script->strBytes);
+    if (!WriteStdout(result.strOut) || !FlushStdout()) return kExitFail;
+    if (result.nExit != 0) {
+        std::fprintf(stderr, "tessel play: %s\n", result.strError.c_str());
+        return kExitFail;
+    }
+    return kExitOk;
+}
+
+}  // namespace
+
+const Command kPlayCommand{
+    .strName = "play",
+    .strSynopsis =
+        "SCRIPT|- [PAGE] [--width 600] [--height 400] [--zoom 1.0] [--char-space 0] "
+        "[--line-space 2] [--hotlink-color RRGGBB] [--project DIR]",
+    .strSummary = "replay a script of a user's actions at the editor and print what it shows",
+    .strHelp =
+        "Opens the editor headless on PAGE (markup; an empty page when none is given) and\n"
+        "plays the script SCRIPT (a file, or - for standard input) as a user at the editor:\n"
+        "each line is one action, its events delivered to the editor's windows as a\n"
+        "keyboard, an input method and a mouse would deliver them. What the print lines\n"
+        "print goes to standard output. Blank lines and lines starting with # are skipped.\n"
+        "\n"
+        "  type TEXT              types TEXT (UTF-8), one key per character; \\n is Enter,\n"
+        "                         \\t Tab, \\\\ a backslash\n"
+        "  ime TEXT               an input method commits TEXT in one event\n"
+        "  char CODE              one character message (decimal, or hexadecimal after 0x)\n"
+        "  key NAME [shift] [ctrl]  presses a key: Left Right Up Down Home End Back Delete\n"
+        "                         Enter Tab Escape Shift Ctrl PageUp PageDown F1 to F12, a\n"
+        "                         letter or a digit; Shift and Ctrl stay held until keyup\n"
+        "  keyup NAME             releases the key\n"
+        "  down X Y [shift] [ctrl], up X Y, move X Y, click X Y, dblclick X Y, rclick X Y\n"
+        "                         the mouse at client coordinates of the editor's window\n"
+        "  wait MS                the event loop runs for MS milliseconds (timers fire)\n"
+        "  print caret|selection|markup|dump|rows|format|caretbox\n"
+        "                         prints the cursor, the selection, the markup (UTF-8), the\n"
+        "                         elements (as dump), the rows (as rows), the character\n"
+        "                         format (JSON), the system caret (X Y WIDTH HEIGHT or none)\n"
+        "  snapshot FILE.png      writes the editor window, caret included, as render does\n"
+        "\n"
+        "docs/play.md describes every action exactly.\n"
+        "\n"
+        "Exit status: 0 the script ran to its end; 2 a script line is wrong or cannot be run\n"
+        "(the message names the line), an input cannot be read, or a bad command line.\n",
+    .strMoreHelp = kEditorOptionsHelp,
+    .pRun = RunPlay,
+};
+
+}  // namespace tessel::cli
