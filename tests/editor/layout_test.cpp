@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include "editor/positions.h"
 #include "formula/formula.h"
 #include "imaging/picture.h"
 #include "page_fixture.h"
@@ -97,6 +98,24 @@ TEST_F(LayoutTest, OnlyWordsTooLongForALineAreBrokenBetweenBytes) {
     // The first row holds the bytes that end at or before the edge.
     EXPECT_LE(20 + Width(p, 0, 0, 0, c), m_ed.m_rcEdit.right);
     EXPECT_GT(20 + Width(p, 0, 0, 0, c + 1), m_ed.m_rcEdit.right);
+}
+
+// A word too long for any line, after a picture wider than the line: the row is already full
+// when the word is met, so the next row starts at the word's first byte (not one before it).
+TEST_F(LayoutTest, ALongWordAfterAPictureWiderThanTheLineStartsTheNextRowAtItsFirstByte) {
+    m_ed.m_strDirPrj = TESSEL_EXAMPLES_DIR;
+    Object(kKindImage, {0, 0, 300}, "Image\\Map.bmp");  // 120 x 80 at 300%: 360 wide
+    Text(std::string(150, 'a'));
+    m_ed.m_rcEdit.right = 300;
+    Layout();
+    ASSERT_GE(RowsInUse(), 2);
+    EXPECT_EQ(RowStart(1), (TEXTPOS{1, 0, 0}));
+    for (int r = 0; r < RowsInUse(); ++r) {
+        EXPECT_TRUE(tessel::editor::IsPosition(*m_ed.m_pList, RowStart(r))) << "row " << r;
+        if (r > 0) {
+            EXPECT_LT(RowStart(r - 1), RowStart(r)) << "row " << r;
+        }
+    }
 }
 
 TEST_F(LayoutTest, ObjectsTakeTheirRoomOrStartTheNextRow) {
