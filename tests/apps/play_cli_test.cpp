@@ -14,47 +14,17 @@
 #include "document/my_list.h"
 #include "markup/word_analyzer.h"
 #include "platform/gbk.h"
+#include "program_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct ProgramRun {
-    int nStatus = -1;  // exit status, -1 when the program did not exit normally
-    std::string strOut, strErr;
-};
-
-class PlayCommand : public testing::Test {
+class PlayCommand : public ProgramDirTest {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "tessel-play-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    void Write(const std::string& strName, const std::string& bytes) {
-        std::ofstream(m_dir / strName, std::ios::binary) << bytes;
-    }
-    std::string Read(const std::string& strName) {
-        std::ifstream in(m_dir / strName, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-    // Runs the program (a path) with the arguments (shell words) in the test's directory,
-    // headless, with the bytes on standard input.
-    ProgramRun Program(const std::string& program, const std::string& args,
-                       const std::string& strStdin = "") {
-        Write("stdin.bin", strStdin);
-        const std::string command = "cd '" + m_dir.string() + "' && QT_QPA_PLATFORM=offscreen '" +
-                                    program + "' " + args + " <stdin.bin >stdout.bin 2>stderr.bin";
-        const int nWait = std::system(command.c_str());
-        return {WIFEXITED(nWait) ? WEXITSTATUS(nWait) : -1, Read("stdout.bin"), Read("stderr.bin")};
-    }
     ProgramRun Tool(const std::string& args, const std::string& strStdin = "") {
         return Program(TESSEL_TOOL, args, strStdin);
     }
-
-    fs::path m_dir;
 };
 
 const std::string kRun = "<Font('Arial',12,0,0,0)><Color(0,0,0)>hello</Color></Font>";

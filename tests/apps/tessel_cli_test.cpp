@@ -11,6 +11,8 @@
 #include <iterator>
 #include <string>
 
+#include "program_dir.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -22,38 +24,14 @@ const std::string kExample =
     "<Image('Image\\pic.bmp',0,100)>";
 const std::string kLost = "<stdin>: 1 problem: something would be lost\n";
 
-struct ToolResult {
-    int nStatus = -1;  // exit status, -1 when the tool did not exit normally
-    std::string strOut, strErr;
-};
+using ToolResult = ProgramRun;
 
-class TesselTool : public testing::Test {
+class TesselTool : public ProgramDirTest {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "tessel-cli-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
-
-    void Write(const std::string& strName, const std::string& bytes) {
-        std::ofstream(m_dir / strName, std::ios::binary) << bytes;
-    }
-    std::string Read(const std::string& strName) {
-        std::ifstream in(m_dir / strName, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-    // Runs the tool in the test's directory with the arguments (shell words) and the bytes on
-    // standard input. Output goes through files, so binary bytes arrive unchanged.
+    // Runs the tool in the test's directory with the arguments and the bytes on standard input.
     ToolResult Tool(const std::string& args, const std::string& strStdin = "") {
-        Write("stdin.bin", strStdin);
-        const std::string command = "cd '" + m_dir.string() + "' && '" TESSEL_TOOL "' " + args +
-                                    " <stdin.bin >stdout.bin 2>stderr.bin";
-        const int nWait = std::system(command.c_str());
-        return {WIFEXITED(nWait) ? WEXITSTATUS(nWait) : -1, Read("stdout.bin"), Read("stderr.bin")};
+        return Program(TESSEL_TOOL, args, strStdin);
     }
-
-    fs::path m_dir;
 };
 
 // n slots {"type":T,"value":V,"text":"..."}, comma-separated.
