@@ -1,0 +1,553 @@
+// Typing, deleting and clicking in the middle of the full benchmark page, end to end, in the
+// editor beside a QTextEdit holding the same page.
+//
+// The page is the one tessel_editor_bench lays out and paints (editor_page.h: 128 rows with
+// every kind of object), opened in an 800 x 600 editor on a popup host window on the offscreen
+// platform. The middle row: the row nearest row 64 that lies inside one Text element and holds
+// only ASCII text (a wrapped row of an English paragraph, so a full one). The view is scrolled
+// so that this row is in the middle of the window (the editor's view origin set as a host
+// scrolling it would), and a click at its middle places the caret; the benchmarks' clicks go
+// to the caret's own point, so the caret stays where it is.
+//
+// Ours, every event made as the scripted-session player makes it (platform/user_input.h: a Qt
+// key or mouse event sent to the window's widget, which turns it into WM_KEYDOWN and WM_CHAR,
+// WM_KEYUP or the mouse messages), and after each event the event loop run as the player
+// runs it between a user's events (platform::ProcessEvents: posted messages, then the Qt paint
+// of the editor's widget, which sends the invalidated editor its WM_PAINT and shows the pixels
+// it drew with the caret, and the paints of the other invalidated windows, such as columns):
+// - BM_Keystroke: the press and the release of the E key, which types "e" at the caret: the
+//   element list changes, the rows are laid out again, the editor is invalidated and painted
+//   whole (layout, drawing off screen, one copy to the window) and the caret is placed.
+// - BM_Backspace: the press and the release of Backspace, which deletes the character before
+//   the caret, with the same refresh.
+// - BM_Click: a left press and release at the caret's point in the middle row: hit testing
+//   along the row, the caret placed, and the paint the press asks for (the click before left
+//   a shown selection, which the press clears by invalidating the editor).
+// Each keystroke is checked to reach the editor's OnPaint (a paint lays the rows out again,
+// which puts a height back into the last row), and each click likewise.
+//
+// The page stays as it is: after each timed E, a Backspace deletes the letter again, and after
+// each timed Backspace the character it deleted is typed again (the same key path, the same
+// refresh, the same character format, since the caret stays in the same Text element), both
+// with the timing paused. After the runs of each case the page's markup is checked to be what
+// it was.
+//
+// The peer: a QTextEdit (Qt Widgets) on the QTextDocument tessel_editor_bench builds from the
+// editor's elements, no frame and no scroll bars, so that its viewport is 800 x 600 and the
+// document is laid out 800 wide as ours is; shown as a top-level window on the same platform,
+// with undo and redo off (the editor keeps no undo history, and a history of pairs would grow
+// with every iteration). Its cursor is put in the same place of the same text (the position
+// the builder gives the editor's caret), and it is scrolled so that the cursor is in the
+// middle of the viewport. It gets the same QKeyEvent press and release (key, text), sent to
+// it with QCoreApplication::sendEvent, and the same QMouseEvent press and release, sent to
+// its viewport at the cursor's own point. So that both do the same amount of painting, the
+// whole viewport is then repainted at once after each press (QWidget::repaint, through the
+// same repaint machinery and flush that show our widget's pixels), as ours paints its whole
+// window after each change; after every event, the same event loop run as ours. Each press
+// is checked to paint the viewport. The peer's page is restored the same way, with the
+// timing paused, and checked after the runs.
+//
+// --peer_own_paint leaves the peer's painting to itself: after an event it paints, in the
+// same event loop run, only the parts it has updated (the changed lines and the cursor), not
+// the whole viewport. That is what a user of a QTextEdit gets, and less painting than ours
+// does.
+//
+// After the runs, the least CPU time of each case over the repetitions and the ratio ours /
+// QTextEdit of each pair are printed, with the goals: below 1, and a keystroke under 1 ms.
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QObject>
+#include <QPoint>
+#include <QRect>
+#include <QScrollBar>
+#include <QString>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QWidget>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "editor/positions.h"
+#include "editor/tessel_edit.h"
+#include "editor_page.h"
+#include "platform/user_input.h"
+#include "platform/wnd.h"
+#include "repeated.h"
+
+namespace {
+
+using namespace tessel::bench;
+namespace platform = tessel::platform;
+
+constexpr int kMiddleRow = kMaxRows / 2;
+constexpr char32_t kTyped = U'e';
+
+// The event loop between a user's events, for both editors.
+void Settle() {
+    platform::ProcessEvents();
+}
+
+// Counts the paint events a widget gets.
+class PaintCounter : public QObject {
+  public:
+    std::int64_t nPaints = 0;
+
+  protected:
+    bool eventFilter(QObject* pObject, QEvent* pEvent) override {
+        if (pEvent->type() == QEvent::Paint) ++nPaints;
+        return QObject::eventFilter(pObject, pEvent);
+    }
+};
+
+struct Bench {
+    std::string strMarkup;
+    std::unique_ptr<OpenEditor> pOpen;
+    int nRow = -1;        // the middle row
+    TEXTPOS caret;        // where the click put our caret
+    CPoint ptClick;       // the caret's point in the window
+    char chBefore = 0;    // the character before the caret
+    std::string strOurs;  // our page's markup, to check it is restored
+
+    std::unique_ptr<QTextEdit> pPeer;
+    QTextDocument* pDoc = nullptr;  // the peer's, owned by it
+    int nPeerPos = -1;
+    QPoint ptPeerClick;  // the cursor's point in the viewport
+    int nPeerScroll = 0;
+    QString strPeer;  // the peer's text, to check it is restored
+    PaintCounter peerPaints;
+};
+
+CTesselEdit& Ours(Bench& bench) {
+    return bench.pOpen->edit;
+}
+
+// --- Ours -----------------------------------------------------------------------------------
+
+CWnd* KeyTarget(CTesselEdit& edit) {
+    return platform::KeyboardTarget(&edit);
+}
+
+// Only a paint lays the rows out again after an event's own handling: a height put back into
+// the last row shows that the paint reached OnPaint.
+void MarkUnpainted(CTesselEdit& edit) {
+    edit.m_Row[kMaxRows - 1].nHeight = -1;
+}
+bool Painted(const CTesselEdit& edit) {
+    return edit.m_Row[kMaxRows - 1].nHeight > 0;
+}
+
+// A key that types ch, pressed and released; whether the press was painted.
+bool OursType(CTesselEdit& edit, char32_t ch) {
+    platform::PressCharacterKey(KeyTarget(edit), ch, platform::kNoModifiers);
+    MarkUnpainted(edit);
+    Settle();
+    const bool bPainted = Painted(edit);
+    platform::ReleaseCharacterKey(KeyTarget(edit), ch, platform::kNoModifiers);
+    Settle();
+    return bPainted;
+}
+
+bool OursBackspace(CTesselEdit& edit) {
+    platform::PressKey(KeyTarget(edit), platform::Key::kBackspace, platform::kNoModifiers);
+    MarkUnpainted(edit);
+    Settle();
+    const bool bPainted = Painted(edit);
+    platform::ReleaseKey(KeyTarget(edit), platform::Key::kBackspace, platform::kNoModifiers);
+    Settle();
+    return bPainted;
+}
+
+bool OursClick(CTesselEdit& edit, CPoint point) {
+    MarkUnpainted(edit);
+    platform::PressMouse(&edit, point, platform::MouseButton::kLeft, platform::kNoModifiers);
+    Settle();
+    platform::ReleaseMouse(&edit, point, platform::MouseButton::kLeft, platform::kNoModifiers);
+    Settle();
+    return Painted(edit);
+}
+
+// Whether the bytes of a Text element's text from one row start to the next are printable
+// ASCII only.
+bool IsAsciiRow(const CLink& link, const ROW& row, const ROW& next) {
+    const std::string& text = link.m_Command[0].strText;
+    const int nFrom = tessel::editor::OffsetOf(text, row.nWord, row.nChar);
+    const int nTo = tessel::editor::OffsetOf(text, next.nWord, next.nChar);
+    if (nTo - nFrom < 8) return false;
+    for (int i = nFrom; i < nTo; ++i)
+        if (text[i] < 0x20 || text[i] > 0x7E) return false;
+    return true;
+}
+
+// The row nearest the middle one that lies inside one Text element and holds ASCII text only.
+int FindMiddleRow(CTesselEdit& edit) {
+    for (int d = 0; d < kMiddleRow; ++d) {
+        for (const int r : {kMiddleRow - d, kMiddleRow + d}) {
+            if (r < 0 || r + 1 >= kMaxRows) continue;
+            const ROW& row = edit.m_Row[r];
+            const ROW& next = edit.m_Row[r + 1];
+            if (row.IsEndMarker() || next.IsEndMarker() || row.nLink != next.nLink) continue;
+            const CLink* pLink = tessel::editor::LinkAt(*edit.m_pList, row.nLink);
+            if (pLink && pLink->m_nKind == kKindText && IsAsciiRow(*pLink, row, next)) return r;
+        }
+    }
+    Fail("the page has no row of ASCII text inside one Text element");
+}
+
+// Scrolls the row into the middle of the window and clicks in its middle.
+void PlaceOurCaret(Bench& bench) {
+    CTesselEdit& edit = Ours(bench);
+    const int r = bench.nRow = FindMiddleRow(edit);
+    int nTop = 0;
+    for (int i = 0; i < r; ++i)
+        nTop += edit.m_Row[i].nHeight;
+    const int nHeight = edit.m_Row[r].nHeight;
+    const int nOrigin = kHeight / 2 - (nTop + nHeight / 2);
+    edit.m_nViewOrgY = std::clamp(nOrigin, std::min(kHeight - edit.GetWinHeight(), 0), 0);
+    edit.Invalidate(TRUE);
+    Settle();
+    const int y = nTop + nHeight / 2 + edit.m_nViewOrgY;
+    OursClick(edit, CPoint(kWidth / 2, y));
+    if (edit.m_nViewOrgY != std::clamp(nOrigin, std::min(kHeight - edit.GetWinHeight(), 0), 0))
+        Fail("the click scrolled the editor");
+    bench.caret = edit.m_CurPos;
+    const CLink* pLink = tessel::editor::LinkAt(*edit.m_pList, bench.caret.nLink);
+    if (!pLink || bench.caret.nLink != edit.m_Row[r].nLink)
+        Fail("the click did not put the caret into the middle row's text");
+    const std::string& text = pLink->m_Command[0].strText;
+    const int k = tessel::editor::OffsetOf(text, bench.caret.nWord, bench.caret.nChar);
+    if (k <= 0 || text[k - 1] < 0x20 || text[k - 1] > 0x7E)
+        Fail("the caret does not follow an ASCII character");
+    bench.chBefore = text[k - 1];
+    const platform::CaretInfo info = platform::GetCaretInfo();
+    if (info.hOwner != edit.m_hWnd || !info.bShown) Fail("the click left no caret");
+    bench.ptClick = CPoint(info.pos.x, y);
+    // A click at the caret's own point leaves it where it is.
+    OursClick(edit, bench.ptClick);
+    if (edit.m_CurPos != bench.caret) Fail("a click at the caret moved it");
+}
+
+// Ours gets the user's attention back (the peer's window may have had it): a click at the
+// caret's point activates the host window and gives the editor the keyboard focus.
+void FocusOurs(Bench& bench) {
+    CTesselEdit& edit = Ours(bench);
+    OursClick(edit, bench.ptClick);
+    if (edit.m_CurPos != bench.caret) Fail("the caret is not where it was placed");
+    if (KeyTarget(edit) != &edit) Fail("the editor does not have the keyboard focus");
+}
+
+void CheckOursRestored(Bench& bench) {
+    if (Ours(bench).GetEditText() != bench.strOurs) Fail("our page was not restored");
+    if (Ours(bench).m_CurPos != bench.caret) Fail("our caret was not restored");
+}
+
+void ReportOurs(benchmark::State& state, Bench& bench) {
+    state.counters["row"] = bench.nRow;
+    state.counters["caret_x"] = bench.ptClick.x;
+    state.counters["caret_y"] = bench.ptClick.y;
+}
+
+// --- The peer -------------------------------------------------------------------------------
+
+void SendKey(QTextEdit& peer, QEvent::Type type, int nKey, const QString& text) {
+    QKeyEvent event(type, nKey, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(&peer, &event);
+}
+
+// Set by --peer_own_paint: the peer paints only what it updates itself.
+bool g_bPeerOwnPaint = false;
+
+// The whole viewport painted at once, as ours paints its whole window.
+void RepaintPeer(QTextEdit& peer) {
+    if (!g_bPeerOwnPaint) peer.viewport()->repaint();
+}
+
+// A key pressed and released; whether the press was painted.
+bool PeerKey(Bench& bench, int nKey, const QString& text) {
+    QTextEdit& peer = *bench.pPeer;
+    const std::int64_t nBefore = bench.peerPaints.nPaints;
+    SendKey(peer, QEvent::KeyPress, nKey, text);
+    RepaintPeer(peer);
+    Settle();
+    const bool bPainted = bench.peerPaints.nPaints > nBefore;
+    SendKey(peer, QEvent::KeyRelease, nKey, text);
+    Settle();
+    return bPainted;
+}
+
+// The key that types a printable ASCII character: letters by their capital's code.
+int QtKeyOf(char ch) {
+    if (ch >= 'a' && ch <= 'z') return Qt::Key_A + (ch - 'a');
+    return static_cast<unsigned char>(ch);
+}
+
+bool PeerType(Bench& bench, char ch) {
+    return PeerKey(bench, QtKeyOf(ch), QString(QChar(ch)));
+}
+
+bool PeerBackspace(Bench& bench) {
+    return PeerKey(bench, Qt::Key_Backspace, QStringLiteral("\b"));
+}
+
+void SendMouse(QTextEdit& peer, QEvent::Type type, QPoint point, Qt::MouseButtons buttons) {
+    QWidget* pViewport = peer.viewport();
+    const QPoint global = pViewport->mapToGlobal(point);
+    QMouseEvent event(type, QPointF(point), QPointF(pViewport->window()->mapFromGlobal(global)),
+                      QPointF(global), Qt::LeftButton, buttons, Qt::NoModifier);
+    QCoreApplication::sendEvent(pViewport, &event);
+}
+
+bool PeerClick(Bench& bench, QPoint point) {
+    QTextEdit& peer = *bench.pPeer;
+    const std::int64_t nBefore = bench.peerPaints.nPaints;
+    SendMouse(peer, QEvent::MouseButtonPress, point, Qt::LeftButton);
+    RepaintPeer(peer);
+    Settle();
+    const bool bPainted = bench.peerPaints.nPaints > nBefore;
+    SendMouse(peer, QEvent::MouseButtonRelease, point, Qt::NoButton);
+    Settle();
+    return bPainted;
+}
+
+void OpenPeer(Bench& bench) {
+    CTesselEdit& edit = Ours(bench);
+    bench.pPeer = std::make_unique<QTextEdit>();
+    QTextEdit& peer = *bench.pPeer;
+    bench.pDoc = new QTextDocument(&peer);
+    PeerBuilder builder(edit, *bench.pDoc);
+    builder.Build();
+    bench.nPeerPos = builder.PeerPosition(bench.caret);
+    if (bench.nPeerPos <= 0) Fail("the caret has no place in the peer's document");
+    bench.pDoc->setUndoRedoEnabled(false);
+    peer.setDocument(bench.pDoc);
+    peer.setFrameStyle(QFrame::NoFrame);
+    peer.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    peer.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    peer.resize(kWidth, kHeight);
+    peer.show();
+    Settle();
+    if (peer.viewport()->size() != QSize(kWidth, kHeight) || bench.pDoc->textWidth() != kWidth ||
+        bench.pDoc->documentMargin() != 0)
+        Fail("the peer's viewport is not 800 x 600 or its page not 800 wide");
+    if (bench.pDoc->characterAt(bench.nPeerPos - 1) != QChar(bench.chBefore))
+        Fail("the peer's cursor would not follow the same character");
+    peer.viewport()->installEventFilter(&bench.peerPaints);
+
+    // The cursor in the same place, in the middle of the viewport.
+    QTextCursor cursor(bench.pDoc);
+    cursor.setPosition(bench.nPeerPos);
+    peer.setTextCursor(cursor);
+    Settle();
+    QScrollBar* pBar = peer.verticalScrollBar();
+    pBar->setValue(pBar->value() + peer.cursorRect().center().y() - kHeight / 2);
+    Settle();
+    bench.nPeerScroll = pBar->value();
+    bench.ptPeerClick = peer.cursorRect().center();
+    bench.strPeer = bench.pDoc->toRawText();
+}
+
+// The peer gets the user's attention, with its cursor where it was put.
+void FocusPeer(Bench& bench) {
+    QTextEdit& peer = *bench.pPeer;
+    peer.activateWindow();
+    peer.setFocus(Qt::OtherFocusReason);
+    QTextCursor cursor(bench.pDoc);
+    cursor.setPosition(bench.nPeerPos);
+    peer.setTextCursor(cursor);
+    Settle();
+    if (!peer.hasFocus()) Fail("the peer does not have the keyboard focus");
+    if (peer.verticalScrollBar()->value() != bench.nPeerScroll) Fail("the peer scrolled");
+    PeerClick(bench, bench.ptPeerClick);
+    if (peer.textCursor().position() != bench.nPeerPos) Fail("a click at the cursor moved it");
+}
+
+void CheckPeerRestored(Bench& bench) {
+    if (bench.pDoc->toRawText() != bench.strPeer) Fail("the peer's page was not restored");
+    if (bench.pPeer->textCursor().position() != bench.nPeerPos)
+        Fail("the peer's cursor was not restored");
+}
+
+void ReportPeer(benchmark::State& state, Bench& bench) {
+    state.counters["position"] = bench.nPeerPos;
+    state.counters["cursor_x"] = bench.ptPeerClick.x();
+    state.counters["cursor_y"] = bench.ptPeerClick.y();
+}
+
+Bench& TheBench() {
+    static Bench* pBench = [] {
+        auto* p = new Bench;
+        p->strMarkup = BuildPage();
+        p->pOpen = std::make_unique<OpenEditor>(p->strMarkup);
+        CheckFullPage(Ours(*p));
+        Settle();
+        PlaceOurCaret(*p);
+        p->strOurs = Ours(*p).GetEditText();
+        OpenPeer(*p);
+        // Each pair once, to check that it leaves the page as it was.
+        FocusOurs(*p);
+        if (!OursType(Ours(*p), kTyped) || !OursBackspace(Ours(*p)))
+            Fail("a keystroke of ours was not painted");
+        CheckOursRestored(*p);
+        FocusPeer(*p);
+        if (!PeerType(*p, static_cast<char>(kTyped)) || !PeerBackspace(*p))
+            Fail("a keystroke of the peer's was not painted");
+        CheckPeerRestored(*p);
+        return p;
+    }();
+    return *pBench;
+}
+
+// --- The runs -------------------------------------------------------------------------------
+
+void BM_Keystroke(benchmark::State& state) {
+    Bench& bench = TheBench();
+    CTesselEdit& edit = Ours(bench);
+    FocusOurs(bench);
+    std::int64_t nMissed = 0;
+    for (auto _ : state) {
+        nMissed += !OursType(edit, kTyped);
+        state.PauseTiming();
+        nMissed += !OursBackspace(edit);
+        state.ResumeTiming();
+    }
+    CheckOursRestored(bench);
+    if (nMissed != 0) state.SkipWithError("a keystroke did not reach the editor's OnPaint");
+    ReportOurs(state, bench);
+}
+
+void BM_QTextEdit_Keystroke(benchmark::State& state) {
+    Bench& bench = TheBench();
+    FocusPeer(bench);
+    std::int64_t nMissed = 0;
+    for (auto _ : state) {
+        nMissed += !PeerType(bench, static_cast<char>(kTyped));
+        state.PauseTiming();
+        nMissed += !PeerBackspace(bench);
+        state.ResumeTiming();
+    }
+    CheckPeerRestored(bench);
+    if (nMissed != 0) state.SkipWithError("a keystroke did not paint the viewport");
+    ReportPeer(state, bench);
+}
+
+void BM_Backspace(benchmark::State& state) {
+    Bench& bench = TheBench();
+    CTesselEdit& edit = Ours(bench);
+    FocusOurs(bench);
+    std::int64_t nMissed = 0;
+    for (auto _ : state) {
+        nMissed += !OursBackspace(edit);
+        state.PauseTiming();
+        nMissed += !OursType(edit, static_cast<char32_t>(bench.chBefore));
+        state.ResumeTiming();
+    }
+    CheckOursRestored(bench);
+    if (nMissed != 0) state.SkipWithError("a keystroke did not reach the editor's OnPaint");
+    ReportOurs(state, bench);
+}
+
+void BM_QTextEdit_Backspace(benchmark::State& state) {
+    Bench& bench = TheBench();
+    FocusPeer(bench);
+    std::int64_t nMissed = 0;
+    for (auto _ : state) {
+        nMissed += !PeerBackspace(bench);
+        state.PauseTiming();
+        nMissed += !PeerType(bench, bench.chBefore);
+        state.ResumeTiming();
+    }
+    CheckPeerRestored(bench);
+    if (nMissed != 0) state.SkipWithError("a keystroke did not paint the viewport");
+    ReportPeer(state, bench);
+}
+
+void BM_Click(benchmark::State& state) {
+    Bench& bench = TheBench();
+    CTesselEdit& edit = Ours(bench);
+    FocusOurs(bench);
+    std::int64_t nMissed = 0;
+    for (auto _ : state)
+        nMissed += !OursClick(edit, bench.ptClick);
+    CheckOursRestored(bench);
+    if (nMissed != 0) state.SkipWithError("a click did not reach the editor's OnPaint");
+    ReportOurs(state, bench);
+}
+
+void BM_QTextEdit_Click(benchmark::State& state) {
+    Bench& bench = TheBench();
+    FocusPeer(bench);
+    std::int64_t nMissed = 0;
+    for (auto _ : state)
+        nMissed += !PeerClick(bench, bench.ptPeerClick);
+    CheckPeerRestored(bench);
+    if (nMissed != 0) state.SkipWithError("a click did not paint the viewport");
+    ReportPeer(state, bench);
+}
+
+// Each pair of cases: ours, the peer's, and the name the ratio is printed under.
+struct Pair {
+    const char* szName;
+    const char* szOurs;
+    void (*pOurs)(benchmark::State&);
+    const char* szPeer;
+    void (*pPeer)(benchmark::State&);
+};
+constexpr Pair kPairs[] = {
+    {"Keystroke", "BM_Keystroke", &BM_Keystroke, "BM_QTextEdit_Keystroke", &BM_QTextEdit_Keystroke},
+    {"Backspace", "BM_Backspace", &BM_Backspace, "BM_QTextEdit_Backspace", &BM_QTextEdit_Backspace},
+    {"Click", "BM_Click", &BM_Click, "BM_QTextEdit_Click", &BM_QTextEdit_Click},
+};
+
+// The console output, then the least CPU time of each case and the ratios with the goals.
+class SummaryReporter : public LeastTimeReporter {
+  public:
+    void PrintSummary() const {
+        PrintLeast();
+        std::printf("Tessel / QTextEdit, least CPU times (goal: below 1):\n");
+        for (const Pair& pair : kPairs) {
+            const double dOurs = Least(pair.szOurs), dPeer = Least(pair.szPeer);
+            if (dOurs < 0 || dPeer < 0) continue;
+            std::printf("  %-10s %.2f ms / %.2f ms = %.2f\n", pair.szName, dOurs / 1000.0,
+                        dPeer / 1000.0, dOurs / dPeer);
+        }
+        const double dKeystroke = Least("BM_Keystroke");
+        if (dKeystroke >= 0)
+            std::printf("Keystroke: %.2f ms (goal: under 1 ms)\n", dKeystroke / 1000.0);
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QuietQtMessages();
+    int nKept = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--peer_own_paint")
+            g_bPeerOwnPaint = true;
+        else
+            argv[nKept++] = argv[i];
+    }
+    argc = nKept;
+    for (const Pair& pair : kPairs) {
+        Repeated(benchmark::RegisterBenchmark(pair.szOurs, pair.pOurs));
+        Repeated(benchmark::RegisterBenchmark(pair.szPeer, pair.pPeer));
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    SummaryReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintSummary();
+    benchmark::Shutdown();
+    return 0;
+}
