@@ -83,6 +83,7 @@
 #include "editor/tessel_edit.h"
 #include "editor_page.h"
 #include "platform/user_input.h"
+#include "platform/window_qt.h"
 #include "platform/wnd.h"
 #include "repeated.h"
 
@@ -139,13 +140,15 @@ CWnd* KeyTarget(CTesselEdit& edit) {
     return platform::KeyboardTarget(&edit);
 }
 
-// Only a paint lays the rows out again after an event's own handling: a height put back into
-// the last row shows that the paint reached OnPaint.
-void MarkUnpainted(CTesselEdit& edit) {
-    edit.m_Row[kMaxRows - 1].nHeight = -1;
+// The paints our editor's window gets: each timed event must reach OnPaint.
+PaintCounter g_ourPaints;
+std::int64_t g_nPaintsBefore = 0;
+
+void MarkUnpainted(CTesselEdit&) {
+    g_nPaintsBefore = g_ourPaints.nPaints;
 }
-bool Painted(const CTesselEdit& edit) {
-    return edit.m_Row[kMaxRows - 1].nHeight > 0;
+bool Painted(const CTesselEdit&) {
+    return g_ourPaints.nPaints > g_nPaintsBefore;
 }
 
 // A key that types ch, pressed and released; whether the press was painted.
@@ -389,6 +392,7 @@ Bench& TheBench() {
         auto* p = new Bench;
         p->strMarkup = BuildPage();
         p->pOpen = std::make_unique<OpenEditor>(p->strMarkup);
+        platform::WidgetOf(&Ours(*p))->installEventFilter(&g_ourPaints);
         CheckFullPage(Ours(*p));
         Settle();
         PlaceOurCaret(*p);

@@ -11,7 +11,8 @@ CMyList::~CMyList() {
 CMyList::CMyList(CMyList&& other) noexcept
     : m_pHead(std::exchange(other.m_pHead, new CLink)),
       m_pTail(std::exchange(other.m_pTail, other.m_pHead)),
-      m_pCursor(std::exchange(other.m_pCursor, other.m_pHead)) {}
+      m_pCursor(std::exchange(other.m_pCursor, other.m_pHead)),
+      m_nCursor(std::exchange(other.m_nCursor, 0)) {}
 
 CMyList& CMyList::operator=(CMyList&& other) noexcept {
     if (this != &other) {
@@ -19,6 +20,7 @@ CMyList& CMyList::operator=(CMyList&& other) noexcept {
         m_pHead = std::exchange(other.m_pHead, new CLink);
         m_pTail = std::exchange(other.m_pTail, other.m_pHead);
         m_pCursor = std::exchange(other.m_pCursor, other.m_pHead);
+        m_nCursor = std::exchange(other.m_nCursor, 0);
     }
     return *this;
 }
@@ -31,6 +33,7 @@ void CMyList::DestroyChain() {
         p = pNext;
     }
     m_pHead = m_pTail = m_pCursor = nullptr;
+    m_nCursor = -1;
 }
 
 void CMyList::Clear() {
@@ -42,14 +45,17 @@ void CMyList::Clear() {
     }
     if (m_pHead) m_pHead->m_pNext = nullptr;
     m_pTail = m_pCursor = m_pHead;
+    m_nCursor = 0;
 }
 
 void CMyList::Prev() {
     // From the head there is no previous element: the list is left without a current one.
     if (m_pCursor == m_pHead) {
         m_pCursor = nullptr;
+        m_nCursor = -1;
         return;
     }
+    m_nCursor = m_pCursor && m_nCursor > 0 ? m_nCursor - 1 : -1;
     // Searching for null ends on the last element, which is the end position.
     CLink* p = m_pHead;
     while (p && p->m_pNext != m_pCursor)
@@ -68,7 +74,15 @@ void CMyList::Insert(CLink* pLink) {
     pLink->m_pNext = m_pCursor->m_pNext;
     m_pCursor->m_pNext = pLink;
     m_pCursor = pLink;
+    if (m_nCursor >= 0) ++m_nCursor;
     if (!pLink->m_pNext) m_pTail = pLink;
+}
+
+CLink* CMyList::GoTo(int nLink) {
+    if (!m_pCursor || m_nCursor < 0 || m_nCursor > nLink) First();
+    while (m_nCursor < nLink && IsInList())
+        Next();
+    return GetCurr();
 }
 
 CLink* CMyList::Remove() {

@@ -18,10 +18,20 @@ class CMyList {
     CMyList(CMyList&& other) noexcept;
     CMyList& operator=(CMyList&& other) noexcept;
 
-    void First() { m_pCursor = m_pHead; }
-    void Next() {
-        if (m_pCursor) m_pCursor = m_pCursor->m_pNext;
+    void First() {
+        m_pCursor = m_pHead;
+        m_nCursor = 0;
     }
+    void Next() {
+        if (!m_pCursor) return;
+        m_pCursor = m_pCursor->m_pNext;
+        m_nCursor = m_pCursor && m_nCursor >= 0 ? m_nCursor + 1 : -1;
+    }
+    // Makes element nLink current (counted from 0) and returns it; past the end the cursor
+    // stands after the last element and the result is null. Walks on from the cursor when it stands
+    // at or before nLink, so that a layout or a drawing that visits the elements in order does not
+    // walk the chain from the head for every row.
+    CLink* GoTo(int nLink);
     // Steps back one element by searching from the head (the chain has no back links).
     void Prev();
     CLink* GetCurr() const { return m_pCursor ? m_pCursor->m_pNext : nullptr; }
@@ -48,4 +58,5 @@ class CMyList {
     CLink* m_pHead = nullptr;    // sentinel, never a document element
     CLink* m_pTail = nullptr;    // last element (the sentinel when empty)
     CLink* m_pCursor = nullptr;  // element before the current one; null when off the list
+    int m_nCursor = 0;           // the current element's index; -1 when not known
 };

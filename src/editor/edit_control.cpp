@@ -161,7 +161,9 @@ void CTesselEdit::OnDestroy() {
 void CTesselEdit::OnPaint() {
     CPaintDC dc(this);
     if (!m_pList) return;
-    SetRow(&dc);
+    // The layout is done again unless nothing it reads has changed since the last one (the
+    // exit sequence of every change lays the page out just before the paint it asks for).
+    if (!m_bLayoutReusable || LayoutDigest() != m_nLaidOutDigest) SetRow(&dc);
     ExcludeChildWndClip(this, &dc, nullptr);
     DrawMyList(&dc, m_pList, m_Row, m_rcEdit);
     ReShowPartSelected(&dc, m_SelStart, m_SelEnd, 1);

@@ -2,7 +2,11 @@
 // functions decide how much of a row each kind of element takes and how tall it makes it.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <span>
+#include <type_traits>
 #include <utility>
 
 #include "document/link_slots.h"
@@ -33,10 +37,7 @@ bool IsEmptyText(const CLink* pLink) {
 // Goes to element nLink of the list (the list's cursor is left before it); null when there is
 // none.
 CLink* GoTo(CMyList* pList, int nLink) {
-    pList->First();
-    for (int i = 0; i < nLink && pList->IsInList(); ++i)
-        pList->Next();
-    return pList->GetCurr();
+    return pList->GoTo(nLink);
 }
 
 }  // namespace
@@ -135,8 +136,12 @@ void CTesselEdit::SetRow(CDC* pDC) {
     // their elements; the cursor keeps the page's own counting: it moves back once for each
     // removed element whose index in the list as it was before the cleanup is below the
     // cursor's element at that moment.
-    for (int i = 0, nOriginal = 0; CLink *pLink = LinkAt(*m_pList, i); ++nOriginal) {
-        if (IsEmptyText(pLink) || (pLink->m_nKind == kKindChoice && ChoiceOptions(*pLink) == 0)) {
+    // (The walk keeps the next element: a removal looks its element up by index once.)
+    CLink* pCheck = m_pList->FirstLink();
+    for (int i = 0, nOriginal = 0; pCheck; ++nOriginal) {
+        CLink* pNext = pCheck->m_pNext;
+        if (IsEmptyText(pCheck) ||
+            (pCheck->m_nKind == kKindChoice && ChoiceOptions(*pCheck) == 0)) {
             const TEXTPOS cursor = m_CurPos;
             tessel::editor::RemoveLink(doc, i);
             m_CurPos = cursor;
@@ -144,6 +149,7 @@ void CTesselEdit::SetRow(CDC* pDC) {
         } else {
             ++i;
         }
+        pCheck = pNext;
     }
 
     m_LoadFailures.clear();
@@ -156,7 +162,7 @@ void CTesselEdit::SetRow(CDC* pDC) {
         int x = m_rcEdit.left, nHeight = 0;
         GetLineMaxHeight(pDC, m_pList, m_rcEdit, x, nHeight, p.nLink, p.nWord, p.nChar);
         if (p.nLink != kEndMark) {
-            CLink* pLink = LinkAt(*m_pList, p.nLink);
+            CLink* pLink = m_pList->GoTo(p.nLink);
             if (p.nChar == kEndMark) {
                 // The row ended after word p.nWord: the next row starts with the next word,
                 // or with the next element after the element's last word. (A word after
@@ -177,7 +183,93 @@ void CTesselEdit::SetRow(CDC* pDC) {
     m_Row[r] = ROW{};
     m_LaidOutEnd = p.nLink == kEndMark ? TEXTPOS{kEndMark, kEndMark, kEndMark} : p;
     m_bInLayout = false;
+    m_bLayoutReusable = m_LoadFailures.empty();
     m_LoadFailures.clear();
+    m_nLaidOutDigest = LayoutDigest();
+}
+
+namespace {
+
+// A 64-bit digest that takes eight bytes at a step: the layout's inputs are some 50 slots per
+// element, and a page of hundreds of elements is digested twice per keystroke.
+struct Digest {
+    std::uint64_t n = 0x9E3779B97F4A7C15ull;
+    void Word(std::uint64_t v) {
+        n = (n ^ v) * 0xFF51AFD7ED558CCDull;
+        n ^= n >> 32;
+    }
+    void Bytes(const void* p, std::size_t nSize) {
+        const auto* b = static_cast<const unsigned char*>(p);
+        std::size_t i = 0;
+        for (; i + 8 <= nSize; i += 8) {
+            std::uint64_t v;
+            std::memcpy(&v, b + i, 8);
+            Word(v);
+        }
+        std::uint64_t nLast = nSize;
+        for (; i < nSize; ++i)
+            nLast = (nLast << 8) | b[i];
+        Word(nLast);
+    }
+    template <class T>
+    void Value(const T& v) {
+        if constexpr (std::is_pointer_v<T>)
+            Word(reinterpret_cast<std::uintptr_t>(v));
+        else if constexpr (std::is_integral_v<T>)
+            Word(static_cast<std::uint64_t>(v));
+        else
+            Bytes(&v, sizeof v);
+    }
+    void Slots(std::span<const LINKPARAM> slots) {
+        for (const LINKPARAM& slot : slots) {
+            Word(static_cast<std::uint32_t>(slot.nValue));
+            if (!slot.strText.empty()) Bytes(slot.strText.data(), slot.strText.size());
+        }
+    }
+};
+
+}  // namespace
+
+std::uint64_t CTesselEdit::LayoutDigest() const {
+    Digest d;
+    d.Value(m_pList);
+    d.Value(m_rcEdit.left);
+    d.Value(m_rcEdit.top);
+    d.Value(m_rcEdit.right);
+    d.Value(m_rcEdit.bottom);
+    d.Value(m_dZoom);
+    d.Value(m_nCharSpace);
+    d.Value(m_nLineSpace);
+    d.Value(m_nEditID);
+    if (!m_pList) return d.n;
+    for (const CLink* pLink = m_pList->FirstLink(); pLink; pLink = pLink->m_pNext) {
+        d.Value(pLink);
+        d.Value(pLink->m_nKind);
+        d.Slots(pLink->m_Font);
+        d.Slots(pLink->m_Color);
+        d.Slots(pLink->m_FootNote);
+        d.Slots(pLink->m_HotLink);
+        d.Slots(pLink->m_Command);
+        const CPicture* pPicture = pLink->m_pPicture.get();
+        d.Value(pPicture);
+        if (pPicture) {
+            d.Value(pPicture->IsLoaded());
+            d.Value(pPicture->IsLoaded() ? pPicture->GetWidth() : 0);
+            d.Value(pPicture->IsLoaded() ? pPicture->GetHeight() : 0);
+        }
+        d.Value(pLink->m_pFormula.get());
+    }
+    for (const auto& frame : m_pChildEdit) {
+        for (CTesselEdit* pColumn : frame) {
+            d.Value(pColumn);
+            if (pColumn) d.Value(pColumn->GetWinHeight());
+        }
+    }
+    d.Value(m_strDirPrj.size());
+    d.Bytes(m_strDirPrj.data(), m_strDirPrj.size());
+    // The row table itself, in case something other than the layout wrote it.
+    d.Bytes(m_Row, sizeof m_Row);
+    return d.n;
 }
 
 int CTesselEdit::GetLineMaxHeight(CDC* pDC, CMyList* pList, CRect rc, int& x, int& nHeight,

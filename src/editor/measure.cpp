@@ -147,9 +147,7 @@ bool CTesselEdit::EnsureFormula(CLink* pLink) {
 void CTesselEdit::GetProperX(CDC* pDC, CMyList* pList, int& x, int nLink0, int nWord0, int nChar0,
                              int nLink1, int nWord1, int nChar1) {
     if (!pList) return;
-    pList->First();
-    for (int i = 0; i < nLink0 && pList->IsInList(); ++i)
-        pList->Next();
+    pList->GoTo(nLink0);
     if (nLink0 == nLink1) {
         CLink* pLink = pList->GetCurr();
         if (!pLink) {

@@ -121,9 +121,7 @@ void CTesselEdit::ShowMyListOneLine(CDC* pDC, CMyList* pList, int& x, int y, int
         nLink1 = ElementCount(pList);
         nWord1 = nChar1 = 0;
     }
-    pList->First();
-    for (int i = 0; i < nLink0 && pList->IsInList(); ++i)
-        pList->Next();
+    pList->GoTo(nLink0);
     for (int i = nLink0; i <= nLink1 && pList->IsInList(); ++i, pList->Next()) {
         CLink* pLink = pList->GetCurr();
         if (pLink->m_nKind == kKindText) {

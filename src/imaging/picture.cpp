@@ -83,6 +83,7 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
 // ---- CDIB ----------------------------------------------------------------------------------
 
 int CDIB::ReadDib(std::span<const std::uint8_t> bytes, CPalette* pPalette) {
+    m_pDrawn.reset();
     m_dib = tessel::imaging::ReadBmp(bytes);
     if (!m_dib) return 0;
     FillPalette(pPalette, *m_dib);
@@ -97,8 +98,17 @@ void CDIB::DrawDib(CDC* pDC, int x, int y, CPalette* pPalette) const {
         pDC->RealizePalette();
     }
     int w = m_dib->Width(), h = m_dib->Height();
-    pDC->StretchDIBits(x, y, w, h, 0, 0, w, h, m_dib->bits.data(), AsBitmapInfo(*m_dib),
-                       DIB_RGB_COLORS, SRCCOPY);
+    // The colours come from the picture's own table (DIB_RGB_COLORS), so the bitmap made once
+    // shows the same pixels as the bits decoded for each drawing.
+    if (!m_pDrawn) {
+        m_pDrawn = std::make_unique<CBitmap>();
+        if (!m_pDrawn->CreateFromDib(AsBitmapInfo(*m_dib), m_dib->bits.data())) m_pDrawn.reset();
+    }
+    if (m_pDrawn)
+        Blit(pDC, *m_pDrawn, x, y, w, h, w, h, SRCCOPY);
+    else
+        pDC->StretchDIBits(x, y, w, h, 0, 0, w, h, m_dib->bits.data(), AsBitmapInfo(*m_dib),
+                           DIB_RGB_COLORS, SRCCOPY);
     if (pPalette) pDC->SelectPalette(pOld, false);
 }
 
@@ -137,7 +147,7 @@ int CPicture::KindOfExtension(std::string_view ext) {
 }
 
 void CPicture::Free() {
-    m_dib.reset();
+    FreeDib();
     m_icon.reset();
     m_meta.reset();
     m_gif.reset();

@@ -27,7 +27,18 @@ class CDIB {
     const tessel::imaging::DibImage* Dib() const { return m_dib ? &*m_dib : nullptr; }
 
   protected:
+    // Forgets the bitmap and what was made of it for drawing.
+    void FreeDib() {
+        m_dib.reset();
+        m_pDrawn.reset();
+    }
     std::optional<tessel::imaging::DibImage> m_dib;
+
+  private:
+    // The picture as a bitmap of the platform, made at the first drawing: the editor draws
+    // every picture of a page at each paint, and decoding the bits each time would cost more
+    // than the rest of the picture's drawing.
+    mutable std::unique_ptr<CBitmap> m_pDrawn;
 };
 
 // A picture read from a file: the reader is chosen by the file name's extension.

@@ -142,7 +142,8 @@ std::string Walk(CMyList& list) {
 }
 
 // Runs the operations on a list of the named elements: F First, N Next, P Prev, R Remove
-// (the element must come back unlinked), Ic Insert c, Ac Append c. Returns the current
+// (the element must come back unlinked), Ic Insert c, Ac Append c, Gd GoTo element d (its
+// result must be the current element). Returns the current
 // element ("-" for none), ":", and the names from First on.
 std::string Apply(const std::string& names, const std::string& ops) {
     CMyList list = ListOf(names);
@@ -152,6 +153,10 @@ std::string Apply(const std::string& names, const std::string& ops) {
         if (ops[i] == 'P') list.Prev();
         if (ops[i] == 'I') list.Insert(Named(ops[++i]));
         if (ops[i] == 'A') list.Append(Named(ops[++i]));
+        if (ops[i] == 'G') {
+            CLink* pFound = list.GoTo(ops[++i] - '0');
+            EXPECT_EQ(pFound, list.GetCurr()) << ops;
+        }
         std::unique_ptr<CLink> pRemoved(ops[i] == 'R' ? list.Remove() : nullptr);
         EXPECT_TRUE(!pRemoved || !pRemoved->m_pNext) << ops;
     }
@@ -175,6 +180,16 @@ TEST(MyListTest, CursorOperationsKeepOrderCurrentElementAndTail) {
         {"abcd", "FNR", "c:acd"},        // Remove makes the successor current
         {"abcd", "FNRNRRAe", "e:ace"},   // removing the last moves the tail back
         {"ab", "FRRAfAg", "f:fg"},       // emptying by removal leaves the head as the tail
+        // GoTo counts from the first element whatever moved the cursor before it.
+        {"abcde", "G3", "d:abcde"},
+        {"abcde", "FNNNG1", "b:abcde"},
+        {"abcde", "FNNIxG3", "c:abxcde"},  // an insertion before the cursor shifts it
+        {"abcde", "FNRG2", "d:acde"},      // a removal does not
+        {"abcd", "G2PG3", "d:abcd"},
+        {"abc", "FNNNNNPPG1", "b:abc"},  // after a Prev from off the list
+        {"abc", "G3", "-:abc"},          // the end position
+        {"abc", "G9Ad", "d:abcd"},       // past the end: the end position too
+        {"", "G0", "-:"},
     };
     for (const auto& [names, ops, expected] : cases)
         EXPECT_EQ(Apply(names, ops), expected) << names << " " << ops;
