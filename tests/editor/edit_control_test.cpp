@@ -204,3 +204,35 @@ TEST_F(EditorTest, TheMessageMapRoutesEveryMessageOfTheEditor) {
 }
 
 }  // namespace
+
+namespace {
+
+// The paint lays the page out again whenever anything the layout reads has changed, whoever
+// changed it: here the document is changed behind the editor's back and only repainted.
+TEST_F(EditorTest, APaintLaysOutAgainWhateverChangedTheDocument) {
+    CTesselEdit& edit = Open(TextRun("ab"));
+    auto repaint = [&edit] {
+        edit.Invalidate(TRUE);
+        edit.UpdateWindow();
+    };
+    repaint();
+    ASSERT_TRUE(edit.m_Row[1].IsEndMarker());
+    const int nOneRow = edit.m_Row[0].nHeight;
+    // A line feed put into the text: two rows.
+    CLink* pText = edit.m_pList->FirstLink();
+    pText->m_Command[0].strText = "a\nb";
+    repaint();
+    EXPECT_FALSE(edit.m_Row[1].IsEndMarker());
+    EXPECT_TRUE(edit.m_Row[2].IsEndMarker());
+    // A larger size: taller rows.
+    pText->m_Font[1].nValue = 40;
+    repaint();
+    EXPECT_GT(edit.m_Row[0].nHeight, nOneRow);
+    // A row table written by someone else is laid out again.
+    const ROW row = edit.m_Row[0];
+    edit.m_Row[0].nHeight = -1;
+    repaint();
+    EXPECT_EQ(edit.m_Row[0], row);
+}
+
+}  // namespace
