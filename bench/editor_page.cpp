@@ -91,13 +91,6 @@ std::string AnswerLine(int n) {
     return std::to_string(n) + ". 简答 Short answer: <Edit(300,20,'',0,16777215,0)>\\n";
 }
 
-int ElementCount(CMyList* pList) {
-    int n = 0;
-    for (pList->First(); pList->IsInList(); pList->Next())
-        ++n;
-    return n;
-}
-
 }  // namespace
 
 OpenEditor::OpenEditor(const std::string& strMarkup) {
@@ -179,10 +172,10 @@ void CheckFullPage(const CTesselEdit& edit) {
 }
 
 int PageElements(CTesselEdit& edit) {
-    int n = ElementCount(edit.m_pList);
+    int n = tessel::editor::LinkCount(*edit.m_pList);
     for (auto& frame : edit.m_pChildEdit)
         for (CTesselEdit* pColumn : frame)
-            if (pColumn && pColumn->m_pList) n += ElementCount(pColumn->m_pList);
+            if (pColumn && pColumn->m_pList) n += tessel::editor::LinkCount(*pColumn->m_pList);
     return n;
 }
 

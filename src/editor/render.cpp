@@ -11,6 +11,7 @@
 #include "editor/edit_bitmaps.h"
 #include "editor/edit_extent.h"
 #include "editor/edit_frames.h"
+#include "editor/positions.h"
 #include "editor/tessel_edit.h"
 #include "formula/formula.h"
 #include "imaging/decoders/bmp_decoder.h"
@@ -58,13 +59,6 @@ const char* ScoreLabel(int nKind) {
 
 std::uint32_t CopyRop(int bSelect) {
     return bSelect ? NOTSRCCOPY : SRCCOPY;
-}
-
-int ElementCount(CMyList* pList) {
-    int n = 0;
-    for (pList->First(); pList->IsInList(); pList->Next())
-        ++n;
-    return n;
 }
 
 }  // namespace
@@ -118,7 +112,7 @@ void CTesselEdit::ShowMyListOneLine(CDC* pDC, CMyList* pList, int& x, int y, int
                                     int nChar1, int bSelect) {
     if (!pList) return;
     if (nLink1 == kEndMark) {
-        nLink1 = ElementCount(pList);
+        nLink1 = tessel::editor::LinkCount(*pList);
         nWord1 = nChar1 = 0;
     }
     pList->GoTo(nLink0);
