@@ -342,8 +342,9 @@ class CTesselEdit : public CWnd {
     bool m_bInLayout = false;
     // A digest of everything the layout reads: the elements in order with every slot and
     // text, their loaded objects' sizes, the column editors' heights, the editing rectangle,
-    // the zoom and the spacing; and of the row table it wrote. The paint lays the page out only when it differs from the
-    // digest of the last layout: after a change the exit sequence has just laid it out.
+    // the zoom and the spacing; and of the row table it wrote. The paint lays the page out
+    // only when it differs from the digest of the last layout: after a change the exit
+    // sequence has just laid it out.
     std::uint64_t LayoutDigest() const;
     std::uint64_t m_nLaidOutDigest = 0;
     // Whether the last layout can stand for a paint with the same digest: not when an object
