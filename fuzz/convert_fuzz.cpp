@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "markup/word_analyzer.h"
+#include "print_bytes.h"
 
 namespace {
 
@@ -36,19 +37,6 @@ class CollectingSink : public IMarkupSink {
     void Report(const MarkupDiagnostic& diag) override { m_Diags.push_back(diag); }
     std::vector<MarkupDiagnostic> m_Diags;
 };
-
-void PrintBytes(const char* szLabel, std::string_view bytes) {
-    std::fprintf(stderr, "%s (%zu bytes): \"", szLabel, bytes.size());
-    for (unsigned char c : bytes) {
-        if (c == '\\' || c == '"')
-            std::fprintf(stderr, "\\%c", c);
-        else if (c >= 0x20 && c < 0x7f)
-            std::fputc(c, stderr);
-        else
-            std::fprintf(stderr, "\\x%02x", c);
-    }
-    std::fprintf(stderr, "\"\n");
-}
 
 [[noreturn]] void Fail(const char* szWhat) {
     std::fprintf(stderr, "convert_fuzz: %s\n", szWhat);

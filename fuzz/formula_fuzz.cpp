@@ -17,6 +17,7 @@
 
 #include "formula/layout.h"
 #include "formula/parser.h"
+#include "print_bytes.h"
 
 namespace {
 
@@ -29,21 +30,8 @@ using tessel::formula::LayoutFormula;
 using tessel::formula::ParseFormula;
 using tessel::formula::ParseResult;
 
-void PrintBytes(std::string_view bytes) {
-    std::fprintf(stderr, "input (%zu bytes): \"", bytes.size());
-    for (unsigned char c : bytes) {
-        if (c == '\\' || c == '"')
-            std::fprintf(stderr, "\\%c", c);
-        else if (c >= 0x20 && c < 0x7f)
-            std::fputc(c, stderr);
-        else
-            std::fprintf(stderr, "\\x%02x", c);
-    }
-    std::fprintf(stderr, "\"\n");
-}
-
 [[noreturn]] void Fail(std::string_view input, const char* szWhat) {
-    PrintBytes(input);
+    PrintBytes("input", input);
     std::fprintf(stderr, "formula_fuzz: %s\n", szWhat);
     std::fflush(stderr);
     std::abort();

@@ -38,6 +38,7 @@
 #include "platform/application.h"
 #include "platform/wnd.h"
 #include "player.h"
+#include "print_bytes.h"
 
 namespace {
 
@@ -177,19 +178,6 @@ std::string DecodeAction(Reader& in, MouseState& mouse) {
                    '\n';
         }
     }
-}
-
-void PrintBytes(const char* szLabel, std::string_view bytes) {
-    std::fprintf(stderr, "%s (%zu bytes): \"", szLabel, bytes.size());
-    for (unsigned char c : bytes) {
-        if (c == '\\' || c == '"')
-            std::fprintf(stderr, "\\%c", c);
-        else if (c >= 0x20 && c < 0x7f)
-            std::fputc(c, stderr);
-        else
-            std::fprintf(stderr, "\\x%02x", c);
-    }
-    std::fprintf(stderr, "\"\n");
 }
 
 // What the failure report shows: the page and the script played so far.
