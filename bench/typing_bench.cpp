@@ -23,8 +23,8 @@
 // - BM_Click: a left press and release at the caret's point in the middle row: hit testing
 //   along the row, the caret placed, and the paint the press asks for (the click before left
 //   a shown selection, which the press clears by invalidating the editor).
-// Each keystroke is checked to reach the editor's OnPaint (a paint lays the rows out again,
-// which puts a height back into the last row), and each click likewise.
+// Each keystroke is checked to reach the editor's paint (the paint events of its widget are
+// counted), and each click likewise.
 //
 // The page stays as it is: after each timed E, a Backspace deletes the letter again, and after
 // each timed Backspace the character it deleted is typed again (the same key path, the same
@@ -144,19 +144,19 @@ CWnd* KeyTarget(CTesselEdit& edit) {
 PaintCounter g_ourPaints;
 std::int64_t g_nPaintsBefore = 0;
 
-void MarkUnpainted(CTesselEdit&) {
+void MarkUnpainted() {
     g_nPaintsBefore = g_ourPaints.nPaints;
 }
-bool Painted(const CTesselEdit&) {
+bool Painted() {
     return g_ourPaints.nPaints > g_nPaintsBefore;
 }
 
 // A key that types ch, pressed and released; whether the press was painted.
 bool OursType(CTesselEdit& edit, char32_t ch) {
     platform::PressCharacterKey(KeyTarget(edit), ch, platform::kNoModifiers);
-    MarkUnpainted(edit);
+    MarkUnpainted();
     Settle();
-    const bool bPainted = Painted(edit);
+    const bool bPainted = Painted();
     platform::ReleaseCharacterKey(KeyTarget(edit), ch, platform::kNoModifiers);
     Settle();
     return bPainted;
@@ -164,21 +164,21 @@ bool OursType(CTesselEdit& edit, char32_t ch) {
 
 bool OursBackspace(CTesselEdit& edit) {
     platform::PressKey(KeyTarget(edit), platform::Key::kBackspace, platform::kNoModifiers);
-    MarkUnpainted(edit);
+    MarkUnpainted();
     Settle();
-    const bool bPainted = Painted(edit);
+    const bool bPainted = Painted();
     platform::ReleaseKey(KeyTarget(edit), platform::Key::kBackspace, platform::kNoModifiers);
     Settle();
     return bPainted;
 }
 
 bool OursClick(CTesselEdit& edit, CPoint point) {
-    MarkUnpainted(edit);
+    MarkUnpainted();
     platform::PressMouse(&edit, point, platform::MouseButton::kLeft, platform::kNoModifiers);
     Settle();
     platform::ReleaseMouse(&edit, point, platform::MouseButton::kLeft, platform::kNoModifiers);
     Settle();
-    return Painted(edit);
+    return Painted();
 }
 
 // Whether the bytes of a Text element's text from one row start to the next are printable
@@ -414,17 +414,26 @@ Bench& TheBench() {
 
 // --- The runs -------------------------------------------------------------------------------
 
+// Runs the timed action in every iteration and, outside the timing, the action that undoes
+// it, so that the page stays as it was; counts the actions that were not painted.
+template <class Timed, class Undo>
+std::int64_t RunPaired(benchmark::State& state, Timed timed, Undo undo) {
+    std::int64_t nMissed = 0;
+    for (auto _ : state) {
+        nMissed += !timed();
+        state.PauseTiming();
+        nMissed += !undo();
+        state.ResumeTiming();
+    }
+    return nMissed;
+}
+
 void BM_Keystroke(benchmark::State& state) {
     Bench& bench = TheBench();
     CTesselEdit& edit = Ours(bench);
     FocusOurs(bench);
-    std::int64_t nMissed = 0;
-    for (auto _ : state) {
-        nMissed += !OursType(edit, kTyped);
-        state.PauseTiming();
-        nMissed += !OursBackspace(edit);
-        state.ResumeTiming();
-    }
+    const std::int64_t nMissed = RunPaired(
+        state, [&] { return OursType(edit, kTyped); }, [&] { return OursBackspace(edit); });
     CheckOursRestored(bench);
     if (nMissed != 0) state.SkipWithError("a keystroke did not reach the editor's OnPaint");
     ReportOurs(state, bench);
@@ -433,13 +442,9 @@ void BM_Keystroke(benchmark::State& state) {
 void BM_QTextEdit_Keystroke(benchmark::State& state) {
     Bench& bench = TheBench();
     FocusPeer(bench);
-    std::int64_t nMissed = 0;
-    for (auto _ : state) {
-        nMissed += !PeerType(bench, static_cast<char>(kTyped));
-        state.PauseTiming();
-        nMissed += !PeerBackspace(bench);
-        state.ResumeTiming();
-    }
+    const std::int64_t nMissed = RunPaired(
+        state, [&] { return PeerType(bench, static_cast<char>(kTyped)); },
+        [&] { return PeerBackspace(bench); });
     CheckPeerRestored(bench);
     if (nMissed != 0) state.SkipWithError("a keystroke did not paint the viewport");
     ReportPeer(state, bench);
@@ -449,13 +454,9 @@ void BM_Backspace(benchmark::State& state) {
     Bench& bench = TheBench();
     CTesselEdit& edit = Ours(bench);
     FocusOurs(bench);
-    std::int64_t nMissed = 0;
-    for (auto _ : state) {
-        nMissed += !OursBackspace(edit);
-        state.PauseTiming();
-        nMissed += !OursType(edit, static_cast<char32_t>(bench.chBefore));
-        state.ResumeTiming();
-    }
+    const std::int64_t nMissed = RunPaired(
+        state, [&] { return OursBackspace(edit); },
+        [&] { return OursType(edit, static_cast<char32_t>(bench.chBefore)); });
     CheckOursRestored(bench);
     if (nMissed != 0) state.SkipWithError("a keystroke did not reach the editor's OnPaint");
     ReportOurs(state, bench);
@@ -464,13 +465,9 @@ void BM_Backspace(benchmark::State& state) {
 void BM_QTextEdit_Backspace(benchmark::State& state) {
     Bench& bench = TheBench();
     FocusPeer(bench);
-    std::int64_t nMissed = 0;
-    for (auto _ : state) {
-        nMissed += !PeerBackspace(bench);
-        state.PauseTiming();
-        nMissed += !PeerType(bench, bench.chBefore);
-        state.ResumeTiming();
-    }
+    const std::int64_t nMissed = RunPaired(
+        state, [&] { return PeerBackspace(bench); },
+        [&] { return PeerType(bench, bench.chBefore); });
     CheckPeerRestored(bench);
     if (nMissed != 0) state.SkipWithError("a keystroke did not paint the viewport");
     ReportPeer(state, bench);
