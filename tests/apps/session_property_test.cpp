@@ -153,38 +153,19 @@ int OffsetOf(const std::vector<const CLink*>& links, const TEXTPOS& p) {
     return nOffset;
 }
 
-// How many units the character that ends at offset k takes: the word rule read from the start
-// of the Text element that holds it. 1 for an object.
-int UnitsBefore(const std::vector<const CLink*>& links, int k) {
+// How many units the character that holds unit u takes: the word rule read from the start
+// of the Text element that holds it (a letter or digit is one unit, a double-byte character
+// two). 1 for an object.
+int CharacterUnits(const std::vector<const CLink*>& links, int u) {
     int nStart = 0;
     for (const CLink* p : links) {
         const int n =
             p->m_nKind == kKindText ? static_cast<int>(p->m_Command[0].strText.size()) : 1;
-        if (k > nStart && k <= nStart + n) {
+        if (u >= nStart && u < nStart + n) {
             if (p->m_nKind != kKindText) return 1;
             int nAt = nStart;
             for (const int w : Words(p->m_Command[0].strText)) {
-                const bool bLetters = IsLetterWord(p->m_Command[0].strText, nAt - nStart);
-                if (k <= nAt + w) return bLetters ? 1 : w;
-                nAt += w;
-            }
-        }
-        nStart += n;
-    }
-    return 1;
-}
-
-// How many units the character that starts at offset k takes. 1 for an object.
-int UnitsAfter(const std::vector<const CLink*>& links, int k) {
-    int nStart = 0;
-    for (const CLink* p : links) {
-        const int n =
-            p->m_nKind == kKindText ? static_cast<int>(p->m_Command[0].strText.size()) : 1;
-        if (k >= nStart && k < nStart + n) {
-            if (p->m_nKind != kKindText) return 1;
-            int nAt = nStart;
-            for (const int w : Words(p->m_Command[0].strText)) {
-                if (k < nAt + w) return IsLetterWord(p->m_Command[0].strText, nAt - nStart) ? 1 : w;
+                if (u < nAt + w) return IsLetterWord(p->m_Command[0].strText, nAt - nStart) ? 1 : w;
                 nAt += w;
             }
         }
@@ -470,7 +451,7 @@ Prediction Predict(CTesselEdit& editor, const Step& step) {
             return p;
         case Change::kBack:
             if (k > 0) {
-                const int n = UnitsBefore(links, k);
+                const int n = CharacterUnits(links, k - 1);
                 p.shadow.erase(p.shadow.begin() + k - n, p.shadow.begin() + k);
                 k -= n;
             }
@@ -482,7 +463,7 @@ Prediction Predict(CTesselEdit& editor, const Step& step) {
                                p.shadow.begin() + std::max(nLo, nHi));
                 p.nCursor = std::min(nLo, nHi);
             } else if (k < static_cast<int>(p.shadow.size())) {
-                const int n = UnitsAfter(links, k);
+                const int n = CharacterUnits(links, k);
                 p.shadow.erase(p.shadow.begin() + k, p.shadow.begin() + k + n);
                 p.nCursor = k;
             } else {
