@@ -34,12 +34,6 @@ bool IsEmptyText(const CLink* pLink) {
     return pLink->m_nKind == kKindText && tessel::slots::Text(*pLink).empty();
 }
 
-// Goes to element nLink of the list (the list's cursor is left before it); null when there is
-// none.
-CLink* GoTo(CMyList* pList, int nLink) {
-    return pList->GoTo(nLink);
-}
-
 }  // namespace
 
 bool CTesselEdit::LoadFailedInThisLayout(const CLink* pLink) const {
@@ -274,7 +268,7 @@ std::uint64_t CTesselEdit::LayoutDigest() const {
 
 int CTesselEdit::GetLineMaxHeight(CDC* pDC, CMyList* pList, CRect rc, int& x, int& nHeight,
                                   int& nLink, int& nWord, int& nChar) {
-    GoTo(pList, nLink);
+    pList->GoTo(nLink);
     int bFitted = 1;
     while (bFitted && pList->IsInList()) {
         CLink* pLink = pList->GetCurr();
