@@ -1,4 +1,4 @@
-// The page and the peer's document the editor benchmarks share (see editor_page.h).
+// What the editor benchmarks share (see editor_page.h).
 
 #include "editor_page.h"
 
@@ -6,10 +6,13 @@
 #include <unistd.h>
 
 #include <QColor>
+#include <QEvent>
 #include <QFont>
+#include <QFrame>
 #include <QImage>
 #include <QMessageLogContext>
 #include <QPainter>
+#include <QScrollBar>
 #include <QStringList>
 #include <QTextCharFormat>
 #include <QTextCursor>
@@ -20,6 +23,7 @@
 #include <QTextTableFormat>
 #include <QUrl>
 #include <QVector>
+#include <QWidget>
 #include <QtGlobal>
 
 #include <algorithm>
@@ -32,6 +36,9 @@
 #include "platform/application.h"
 #include "platform/fonts.h"
 #include "platform/gbk.h"
+#include "platform/user_input.h"
+#include "platform/window_qt.h"
+#include "repeated.h"
 #include "resources/bitmaps.h"
 
 namespace tessel::bench {
@@ -418,6 +425,178 @@ void QuietHandler(QtMsgType type, const QMessageLogContext& context, const QStri
 
 void QuietQtMessages() {
     g_pQtHandler = qInstallMessageHandler(QuietHandler);
+}
+
+// --- The caret, and the peer beside the editor ----------------------------------------------
+
+void Settle() {
+    tessel::platform::ProcessEvents();
+}
+
+bool PaintCounter::eventFilter(QObject* pObject, QEvent* pEvent) {
+    if (pEvent->type() == QEvent::Paint) ++nPaints;
+    return QObject::eventFilter(pObject, pEvent);
+}
+
+void ClickAt(CTesselEdit& edit, CPoint point) {
+    namespace platform = tessel::platform;
+    platform::PressMouse(&edit, point, platform::MouseButton::kLeft, platform::kNoModifiers);
+    Settle();
+    platform::ReleaseMouse(&edit, point, platform::MouseButton::kLeft, platform::kNoModifiers);
+    Settle();
+}
+
+CTesselEdit& Ours(CaretBench& bench) {
+    return bench.pOpen->edit;
+}
+
+void OpenOurs(CaretBench& bench, PaintCounter& ourPaints) {
+    bench.strMarkup = BuildPage();
+    bench.pOpen = std::make_unique<OpenEditor>(bench.strMarkup);
+    tessel::platform::WidgetOf(&Ours(bench))->installEventFilter(&ourPaints);
+    CheckFullPage(Ours(bench));
+    Settle();
+    PlaceOurCaret(bench);
+}
+
+namespace {
+
+constexpr int kMiddleRow = kMaxRows / 2;
+
+// Whether the bytes of a Text element's text from one row start to the next are printable
+// ASCII only, eight or more.
+bool IsAsciiRow(const CLink& link, const ROW& row, const ROW& next) {
+    const std::string& text = link.m_Command[0].strText;
+    const int nFrom = tessel::editor::OffsetOf(text, row.nWord, row.nChar);
+    const int nTo = tessel::editor::OffsetOf(text, next.nWord, next.nChar);
+    if (nTo - nFrom < 8) return false;
+    for (int i = nFrom; i < nTo; ++i)
+        if (text[i] < 0x20 || text[i] > 0x7E) return false;
+    return true;
+}
+
+// The row nearest the middle one that lies inside one Text element and holds ASCII text only.
+int FindMiddleRow(CTesselEdit& edit) {
+    for (int d = 0; d < kMiddleRow; ++d) {
+        for (const int r : {kMiddleRow - d, kMiddleRow + d}) {
+            if (r < 0 || r + 1 >= kMaxRows) continue;
+            const ROW& row = edit.m_Row[r];
+            const ROW& next = edit.m_Row[r + 1];
+            if (row.IsEndMarker() || next.IsEndMarker() || row.nLink != next.nLink) continue;
+            const CLink* pLink = tessel::editor::LinkAt(*edit.m_pList, row.nLink);
+            if (pLink && pLink->m_nKind == kKindText && IsAsciiRow(*pLink, row, next)) return r;
+        }
+    }
+    Fail("the page has no row of ASCII text inside one Text element");
+}
+
+}  // namespace
+
+void PlaceOurCaret(CaretBench& bench) {
+    CTesselEdit& edit = Ours(bench);
+    const int r = bench.nRow = FindMiddleRow(edit);
+    int nTop = 0;
+    for (int i = 0; i < r; ++i)
+        nTop += edit.m_Row[i].nHeight;
+    const int nHeight = edit.m_Row[r].nHeight;
+    const int nOrigin = kHeight / 2 - (nTop + nHeight / 2);
+    bench.nViewOrgY = std::clamp(nOrigin, std::min(kHeight - edit.GetWinHeight(), 0), 0);
+    edit.m_nViewOrgY = bench.nViewOrgY;
+    edit.Invalidate(TRUE);
+    Settle();
+    const int y = nTop + nHeight / 2 + edit.m_nViewOrgY;
+    ClickAt(edit, CPoint(kWidth / 2, y));
+    if (edit.m_nViewOrgY != bench.nViewOrgY) Fail("the click scrolled the editor");
+    bench.caret = edit.m_CurPos;
+    const CLink* pLink = tessel::editor::LinkAt(*edit.m_pList, bench.caret.nLink);
+    if (!pLink || bench.caret.nLink != edit.m_Row[r].nLink)
+        Fail("the click did not put the caret into the middle row's text");
+    const std::string& text = pLink->m_Command[0].strText;
+    const int k = tessel::editor::OffsetOf(text, bench.caret.nWord, bench.caret.nChar);
+    if (k <= 0 || text[k - 1] < 0x20 || text[k - 1] > 0x7E)
+        Fail("the caret does not follow an ASCII character");
+    bench.chBefore = text[k - 1];
+    const tessel::platform::CaretInfo info = tessel::platform::GetCaretInfo();
+    if (info.hOwner != edit.m_hWnd || !info.bShown) Fail("the click left no caret");
+    bench.ptClick = CPoint(info.pos.x, y);
+}
+
+void OpenPeer(CaretBench& bench) {
+    CTesselEdit& edit = Ours(bench);
+    bench.pPeer = std::make_unique<QTextEdit>();
+    QTextEdit& peer = *bench.pPeer;
+    bench.pDoc = new QTextDocument(&peer);
+    PeerBuilder builder(edit, *bench.pDoc);
+    builder.Build();
+    bench.nPeerPos = builder.PeerPosition(bench.caret);
+    if (bench.nPeerPos <= 0) Fail("the caret has no place in the peer's document");
+    bench.pDoc->setUndoRedoEnabled(true);
+    peer.setDocument(bench.pDoc);
+    peer.setFrameStyle(QFrame::NoFrame);
+    peer.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    peer.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    peer.resize(kWidth, kHeight);
+    peer.show();
+    Settle();
+    if (peer.viewport()->size() != QSize(kWidth, kHeight) || bench.pDoc->textWidth() != kWidth ||
+        bench.pDoc->documentMargin() != 0)
+        Fail("the peer's viewport is not 800 x 600 or its page not 800 wide");
+    if (bench.pDoc->characterAt(bench.nPeerPos - 1) != QChar(bench.chBefore))
+        Fail("the peer's cursor would not follow the same character");
+    peer.viewport()->installEventFilter(&bench.peerPaints);
+
+    // The cursor in the same place, in the middle of the viewport.
+    QTextCursor cursor(bench.pDoc);
+    cursor.setPosition(bench.nPeerPos);
+    peer.setTextCursor(cursor);
+    Settle();
+    QScrollBar* pBar = peer.verticalScrollBar();
+    pBar->setValue(pBar->value() + peer.cursorRect().center().y() - kHeight / 2);
+    Settle();
+    bench.nPeerScroll = pBar->value();
+    bench.ptPeerClick = peer.cursorRect().center();
+}
+
+// --- The runs -------------------------------------------------------------------------------
+
+int RunPairs(int argc, char** argv, std::span<const Switch> switches, std::span<const Pair> pairs,
+             void (*pMore)(const LeastTimeReporter& reporter)) {
+    QuietQtMessages();
+    int nKept = 1;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg(argv[i]);
+        auto it = std::find_if(switches.begin(), switches.end(),
+                               [&](const Switch& s) { return arg == s.szName; });
+        if (it != switches.end())
+            *it->pbSet = true;
+        else
+            argv[nKept++] = argv[i];
+    }
+    argc = nKept;
+    for (const Pair& pair : pairs) {
+        Repeated(benchmark::RegisterBenchmark(pair.szOurs, pair.pOurs));
+        Repeated(benchmark::RegisterBenchmark(pair.szPeer, pair.pPeer));
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    LeastTimeReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+
+    // The least times, then the ratios, the names in a column one wider than the longest.
+    reporter.PrintLeast();
+    int nWidth = 0;
+    for (const Pair& pair : pairs)
+        nWidth = std::max(nWidth, static_cast<int>(std::strlen(pair.szName)));
+    std::printf("Tessel / QTextEdit, least CPU times (goal: below 1):\n");
+    for (const Pair& pair : pairs) {
+        const double dOurs = reporter.Least(pair.szOurs), dPeer = reporter.Least(pair.szPeer);
+        if (dOurs < 0 || dPeer < 0) continue;
+        std::printf("  %-*s %.2f ms / %.2f ms = %.2f\n", nWidth + 1, pair.szName, dOurs / 1000.0,
+                    dPeer / 1000.0, dOurs / dPeer);
+    }
+    if (pMore) pMore(reporter);
+    benchmark::Shutdown();
+    return 0;
 }
 
 }  // namespace tessel::bench

@@ -32,15 +32,16 @@
 // with the timing paused. After the runs of each case the page's markup is checked to be what
 // it was.
 //
-// The peer: a QTextEdit (Qt Widgets) on the QTextDocument tessel_editor_bench builds from the
-// editor's elements, no frame and no scroll bars, so that its viewport is 800 x 600 and the
-// document is laid out 800 wide as ours is; shown as a top-level window on the same platform,
-// with undo and redo off (the editor keeps no undo history, and a history of pairs would grow
-// with every iteration). Its cursor is put in the same place of the same text (the position
-// the builder gives the editor's caret), and it is scrolled so that the cursor is in the
-// middle of the viewport. It gets the same QKeyEvent press and release (key, text), sent to
-// it with QCoreApplication::sendEvent, and the same QMouseEvent press and release, sent to
-// its viewport at the cursor's own point. So that both do the same amount of painting, the
+// The peer: a QTextEdit (Qt Widgets) on the QTextDocument tessel_editor_bench builds from
+// the editor's elements, no frame and no scroll bars, so that its viewport is 800 x 600 and
+// the document is laid out 800 wide as ours is; shown as a top-level window on the same
+// platform, with its undo stack on: the editor records every change for undo (a run of
+// typed characters as one step, a run of Backspaces as another), so the peer records its
+// changes as well. Its cursor is put in the same place of the same text (the position the
+// builder gives the editor's caret), and it is scrolled so that the cursor is in the middle
+// of the viewport. It gets the same QKeyEvent press and release (key, text), sent to it
+// with QCoreApplication::sendEvent, and the same QMouseEvent press and release, sent to its
+// viewport at the cursor's own point. So that both do the same amount of painting, the
 // whole viewport is then repainted at once after each press (QWidget::repaint, through the
 // same repaint machinery and flush that show our widget's pixels), as ours paints its whole
 // window after each change; after every event, the same event loop run as ours. Each press
@@ -61,7 +62,6 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QObject>
 #include <QPoint>
 #include <QRect>
 #include <QScrollBar>
@@ -71,68 +71,29 @@
 #include <QTextEdit>
 #include <QWidget>
 
-#include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <string>
-#include <string_view>
 #include <utility>
 
-#include "editor/positions.h"
 #include "editor/tessel_edit.h"
 #include "editor_page.h"
 #include "platform/user_input.h"
-#include "platform/window_qt.h"
 #include "platform/wnd.h"
-#include "repeated.h"
 
 namespace {
 
 using namespace tessel::bench;
 namespace platform = tessel::platform;
 
-constexpr int kMiddleRow = kMaxRows / 2;
 constexpr char32_t kTyped = U'e';
 
-// The event loop between a user's events, for both editors.
-void Settle() {
-    platform::ProcessEvents();
-}
-
-// Counts the paint events a widget gets.
-class PaintCounter : public QObject {
-  public:
-    std::int64_t nPaints = 0;
-
-  protected:
-    bool eventFilter(QObject* pObject, QEvent* pEvent) override {
-        if (pEvent->type() == QEvent::Paint) ++nPaints;
-        return QObject::eventFilter(pObject, pEvent);
-    }
-};
-
-struct Bench {
-    std::string strMarkup;
-    std::unique_ptr<OpenEditor> pOpen;
-    int nRow = -1;        // the middle row
-    TEXTPOS caret;        // where the click put our caret
-    CPoint ptClick;       // the caret's point in the window
-    char chBefore = 0;    // the character before the caret
+// The editor and the peer (editor_page.h), and what is checked of their pages.
+struct Bench : CaretBench {
     std::string strOurs;  // our page's markup, to check it is restored
 
-    std::unique_ptr<QTextEdit> pPeer;
-    QTextDocument* pDoc = nullptr;  // the peer's, owned by it
-    int nPeerPos = -1;
-    QPoint ptPeerClick;  // the cursor's point in the viewport
-    int nPeerScroll = 0;
     QString strPeer;  // the peer's text, to check it is restored
-    PaintCounter peerPaints;
 };
-
-CTesselEdit& Ours(Bench& bench) {
-    return bench.pOpen->edit;
-}
 
 // --- Ours -----------------------------------------------------------------------------------
 
@@ -142,21 +103,13 @@ CWnd* KeyTarget(CTesselEdit& edit) {
 
 // The paints our editor's window gets: each timed event must reach OnPaint.
 PaintCounter g_ourPaints;
-std::int64_t g_nPaintsBefore = 0;
-
-void MarkUnpainted() {
-    g_nPaintsBefore = g_ourPaints.nPaints;
-}
-bool Painted() {
-    return g_ourPaints.nPaints > g_nPaintsBefore;
-}
 
 // A key that types ch, pressed and released; whether the press was painted.
 bool OursType(CTesselEdit& edit, char32_t ch) {
     platform::PressCharacterKey(KeyTarget(edit), ch, platform::kNoModifiers);
-    MarkUnpainted();
+    g_ourPaints.Mark();
     Settle();
-    const bool bPainted = Painted();
+    const bool bPainted = g_ourPaints.Painted();
     platform::ReleaseCharacterKey(KeyTarget(edit), ch, platform::kNoModifiers);
     Settle();
     return bPainted;
@@ -164,85 +117,23 @@ bool OursType(CTesselEdit& edit, char32_t ch) {
 
 bool OursBackspace(CTesselEdit& edit) {
     platform::PressKey(KeyTarget(edit), platform::Key::kBackspace, platform::kNoModifiers);
-    MarkUnpainted();
+    g_ourPaints.Mark();
     Settle();
-    const bool bPainted = Painted();
+    const bool bPainted = g_ourPaints.Painted();
     platform::ReleaseKey(KeyTarget(edit), platform::Key::kBackspace, platform::kNoModifiers);
     Settle();
     return bPainted;
 }
 
 bool OursClick(CTesselEdit& edit, CPoint point) {
-    MarkUnpainted();
-    platform::PressMouse(&edit, point, platform::MouseButton::kLeft, platform::kNoModifiers);
-    Settle();
-    platform::ReleaseMouse(&edit, point, platform::MouseButton::kLeft, platform::kNoModifiers);
-    Settle();
-    return Painted();
+    g_ourPaints.Mark();
+    ClickAt(edit, point);
+    return g_ourPaints.Painted();
 }
 
-// Whether the bytes of a Text element's text from one row start to the next are printable
-// ASCII only.
-bool IsAsciiRow(const CLink& link, const ROW& row, const ROW& next) {
-    const std::string& text = link.m_Command[0].strText;
-    const int nFrom = tessel::editor::OffsetOf(text, row.nWord, row.nChar);
-    const int nTo = tessel::editor::OffsetOf(text, next.nWord, next.nChar);
-    if (nTo - nFrom < 8) return false;
-    for (int i = nFrom; i < nTo; ++i)
-        if (text[i] < 0x20 || text[i] > 0x7E) return false;
-    return true;
-}
-
-// The row nearest the middle one that lies inside one Text element and holds ASCII text only.
-int FindMiddleRow(CTesselEdit& edit) {
-    for (int d = 0; d < kMiddleRow; ++d) {
-        for (const int r : {kMiddleRow - d, kMiddleRow + d}) {
-            if (r < 0 || r + 1 >= kMaxRows) continue;
-            const ROW& row = edit.m_Row[r];
-            const ROW& next = edit.m_Row[r + 1];
-            if (row.IsEndMarker() || next.IsEndMarker() || row.nLink != next.nLink) continue;
-            const CLink* pLink = tessel::editor::LinkAt(*edit.m_pList, row.nLink);
-            if (pLink && pLink->m_nKind == kKindText && IsAsciiRow(*pLink, row, next)) return r;
-        }
-    }
-    Fail("the page has no row of ASCII text inside one Text element");
-}
-
-// Scrolls the row into the middle of the window and clicks in its middle.
-void PlaceOurCaret(Bench& bench) {
-    CTesselEdit& edit = Ours(bench);
-    const int r = bench.nRow = FindMiddleRow(edit);
-    int nTop = 0;
-    for (int i = 0; i < r; ++i)
-        nTop += edit.m_Row[i].nHeight;
-    const int nHeight = edit.m_Row[r].nHeight;
-    const int nOrigin = kHeight / 2 - (nTop + nHeight / 2);
-    edit.m_nViewOrgY = std::clamp(nOrigin, std::min(kHeight - edit.GetWinHeight(), 0), 0);
-    edit.Invalidate(TRUE);
-    Settle();
-    const int y = nTop + nHeight / 2 + edit.m_nViewOrgY;
-    OursClick(edit, CPoint(kWidth / 2, y));
-    if (edit.m_nViewOrgY != std::clamp(nOrigin, std::min(kHeight - edit.GetWinHeight(), 0), 0))
-        Fail("the click scrolled the editor");
-    bench.caret = edit.m_CurPos;
-    const CLink* pLink = tessel::editor::LinkAt(*edit.m_pList, bench.caret.nLink);
-    if (!pLink || bench.caret.nLink != edit.m_Row[r].nLink)
-        Fail("the click did not put the caret into the middle row's text");
-    const std::string& text = pLink->m_Command[0].strText;
-    const int k = tessel::editor::OffsetOf(text, bench.caret.nWord, bench.caret.nChar);
-    if (k <= 0 || text[k - 1] < 0x20 || text[k - 1] > 0x7E)
-        Fail("the caret does not follow an ASCII character");
-    bench.chBefore = text[k - 1];
-    const platform::CaretInfo info = platform::GetCaretInfo();
-    if (info.hOwner != edit.m_hWnd || !info.bShown) Fail("the click left no caret");
-    bench.ptClick = CPoint(info.pos.x, y);
-    // A click at the caret's own point leaves it where it is.
-    OursClick(edit, bench.ptClick);
-    if (edit.m_CurPos != bench.caret) Fail("a click at the caret moved it");
-}
-
-// Ours gets the user's attention back (the peer's window may have had it): a click at the
-// caret's point activates the host window and gives the editor the keyboard focus.
+// Ours gets the user's attention back// Ours gets the user's attention back (the peer's window may
+// have had it): a click at the caret's point activates the host window and gives the editor the
+// keyboard focus.
 void FocusOurs(Bench& bench) {
     CTesselEdit& edit = Ours(bench);
     OursClick(edit, bench.ptClick);
@@ -323,40 +214,9 @@ bool PeerClick(Bench& bench, QPoint point) {
     return bPainted;
 }
 
-void OpenPeer(Bench& bench) {
-    CTesselEdit& edit = Ours(bench);
-    bench.pPeer = std::make_unique<QTextEdit>();
-    QTextEdit& peer = *bench.pPeer;
-    bench.pDoc = new QTextDocument(&peer);
-    PeerBuilder builder(edit, *bench.pDoc);
-    builder.Build();
-    bench.nPeerPos = builder.PeerPosition(bench.caret);
-    if (bench.nPeerPos <= 0) Fail("the caret has no place in the peer's document");
-    bench.pDoc->setUndoRedoEnabled(false);
-    peer.setDocument(bench.pDoc);
-    peer.setFrameStyle(QFrame::NoFrame);
-    peer.setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    peer.setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    peer.resize(kWidth, kHeight);
-    peer.show();
-    Settle();
-    if (peer.viewport()->size() != QSize(kWidth, kHeight) || bench.pDoc->textWidth() != kWidth ||
-        bench.pDoc->documentMargin() != 0)
-        Fail("the peer's viewport is not 800 x 600 or its page not 800 wide");
-    if (bench.pDoc->characterAt(bench.nPeerPos - 1) != QChar(bench.chBefore))
-        Fail("the peer's cursor would not follow the same character");
-    peer.viewport()->installEventFilter(&bench.peerPaints);
-
-    // The cursor in the same place, in the middle of the viewport.
-    QTextCursor cursor(bench.pDoc);
-    cursor.setPosition(bench.nPeerPos);
-    peer.setTextCursor(cursor);
-    Settle();
-    QScrollBar* pBar = peer.verticalScrollBar();
-    pBar->setValue(pBar->value() + peer.cursorRect().center().y() - kHeight / 2);
-    Settle();
-    bench.nPeerScroll = pBar->value();
-    bench.ptPeerClick = peer.cursorRect().center();
+// The peer opened (editor_page.h), and its page noted to check it is restored.
+void SetUpPeer(Bench& bench) {
+    OpenPeer(bench);
     bench.strPeer = bench.pDoc->toRawText();
 }
 
@@ -390,14 +250,12 @@ void ReportPeer(benchmark::State& state, Bench& bench) {
 Bench& TheBench() {
     static Bench* pBench = [] {
         auto* p = new Bench;
-        p->strMarkup = BuildPage();
-        p->pOpen = std::make_unique<OpenEditor>(p->strMarkup);
-        platform::WidgetOf(&Ours(*p))->installEventFilter(&g_ourPaints);
-        CheckFullPage(Ours(*p));
-        Settle();
-        PlaceOurCaret(*p);
+        OpenOurs(*p, g_ourPaints);
+        // A click at the caret's own point leaves it where it is.
+        OursClick(Ours(*p), p->ptClick);
+        if (Ours(*p).m_CurPos != p->caret) Fail("a click at the caret moved it");
         p->strOurs = Ours(*p).GetEditText();
-        OpenPeer(*p);
+        SetUpPeer(*p);
         // Each pair once, to check that it leaves the page as it was.
         FocusOurs(*p);
         if (!OursType(Ours(*p), kTyped) || !OursBackspace(Ours(*p)))
@@ -496,59 +354,23 @@ void BM_QTextEdit_Click(benchmark::State& state) {
     ReportPeer(state, bench);
 }
 
-// Each pair of cases: ours, the peer's, and the name the ratio is printed under.
-struct Pair {
-    const char* szName;
-    const char* szOurs;
-    void (*pOurs)(benchmark::State&);
-    const char* szPeer;
-    void (*pPeer)(benchmark::State&);
-};
+// The pairs of cases, each with the name its ratio is printed under.
 constexpr Pair kPairs[] = {
     {"Keystroke", "BM_Keystroke", &BM_Keystroke, "BM_QTextEdit_Keystroke", &BM_QTextEdit_Keystroke},
     {"Backspace", "BM_Backspace", &BM_Backspace, "BM_QTextEdit_Backspace", &BM_QTextEdit_Backspace},
     {"Click", "BM_Click", &BM_Click, "BM_QTextEdit_Click", &BM_QTextEdit_Click},
 };
 
-// The console output, then the least CPU time of each case and the ratios with the goals.
-class SummaryReporter : public LeastTimeReporter {
-  public:
-    void PrintSummary() const {
-        PrintLeast();
-        std::printf("Tessel / QTextEdit, least CPU times (goal: below 1):\n");
-        for (const Pair& pair : kPairs) {
-            const double dOurs = Least(pair.szOurs), dPeer = Least(pair.szPeer);
-            if (dOurs < 0 || dPeer < 0) continue;
-            std::printf("  %-10s %.2f ms / %.2f ms = %.2f\n", pair.szName, dOurs / 1000.0,
-                        dPeer / 1000.0, dOurs / dPeer);
-        }
-        const double dKeystroke = Least("BM_Keystroke");
-        if (dKeystroke >= 0)
-            std::printf("Keystroke: %.2f ms (goal: under 1 ms)\n", dKeystroke / 1000.0);
-    }
-};
+// The goal of a keystroke of ours, after the ratios.
+void PrintKeystrokeGoal(const LeastTimeReporter& reporter) {
+    const double dKeystroke = reporter.Least("BM_Keystroke");
+    if (dKeystroke >= 0)
+        std::printf("Keystroke: %.2f ms (goal: under 1 ms)\n", dKeystroke / 1000.0);
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    QuietQtMessages();
-    int nKept = 1;
-    for (int i = 1; i < argc; ++i) {
-        if (std::string_view(argv[i]) == "--peer_own_paint")
-            g_bPeerOwnPaint = true;
-        else
-            argv[nKept++] = argv[i];
-    }
-    argc = nKept;
-    for (const Pair& pair : kPairs) {
-        Repeated(benchmark::RegisterBenchmark(pair.szOurs, pair.pOurs));
-        Repeated(benchmark::RegisterBenchmark(pair.szPeer, pair.pPeer));
-    }
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    SummaryReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintSummary();
-    benchmark::Shutdown();
-    return 0;
+    const Switch switches[] = {{"--peer_own_paint", &g_bPeerOwnPaint}};
+    return RunPairs(argc, argv, switches, kPairs, &PrintKeystrokeGoal);
 }

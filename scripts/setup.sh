@@ -17,6 +17,8 @@ packages=(
   libgif-dev
   # the browser test of the published HTML (tests/browser), headless
   chromium
+  # a real X display for the test of the clipboard between two processes
+  xvfb xauth
 )
 
 missing=()

@@ -107,6 +107,9 @@ int main(int argc, char** argv) {
     std::fwrite(played.strOut.data(), 1, played.strOut.size(), stdout);
     const std::string strResult = pEditor->GetEditText();
     std::fwrite(strResult.data(), 1, strResult.size(), stdout);
+    // What the player reports (a file dialog nobody answered) goes to standard error too.
+    for (const std::string& report : played.reports)
+        std::fprintf(stderr, "%s: %s\n", argv[0], report.c_str());
     if (played.nExit != 0) std::fprintf(stderr, "%s: %s\n", argv[0], played.strError.c_str());
     // The editor's window first, then the object, then the host's own widgets.
     pEditor->DestroyWindow();

@@ -69,6 +69,9 @@ int RunPlay(const Command& command, std::span<const std::string_view> args) {
     if (!pHost) return kExitFail;
     const play::PlayResult result = play::PlayScript(pHost->Editor(), script->strBytes);
     if (!WriteStdout(result.strOut) || !FlushStdout()) return kExitFail;
+    // Reports (a file dialog cancelled for want of an answer) do not change the exit status.
+    for (const std::string& report : result.reports)
+        std::fprintf(stderr, "tessel play: %s\n", report.c_str());
     if (result.nExit != 0) {
         std::fprintf(stderr, "tessel play: %s\n", result.strError.c_str());
         return kExitFail;
@@ -102,11 +105,19 @@ const Command kPlayCommand{
         "  down X Y [shift] [ctrl], up X Y, move X Y, click X Y, dblclick X Y, rclick X Y\n"
         "                         the mouse at client coordinates of the editor's window\n"
         "  wait MS                the event loop runs for MS milliseconds (timers fire)\n"
-        "  print caret|selection|markup|dump|rows|format|caretbox\n"
+        "  print caret|selection|markup|dump|rows|format|caretbox|clipboard\n"
         "                         prints the cursor, the selection, the markup (UTF-8), the\n"
         "                         elements (as dump), the rows (as rows), the character\n"
-        "                         format (JSON), the system caret (X Y WIDTH HEIGHT or none)\n"
+        "                         format (JSON), the system caret (X Y WIDTH HEIGHT or none),\n"
+        "                         the clipboard's formats (one line each)\n"
         "  snapshot FILE.png      writes the editor window, caret included, as render does\n"
+        "  clipboard text TEXT|bitmap W H RRGGBB|markup TEXT|html TEXT|clear\n"
+        "                         fills the clipboard as another program would (text with\n"
+        "                         the escapes of type)\n"
+        "  command NAME|ID        a command to the editor, as its tool bar sends it: cut copy\n"
+        "                         paste pasteplain undo redo selectall bold ... or an id\n"
+        "  answer file PATH|cancel  queues the answer to the next file dialog; a dialog with\n"
+        "                         none queued is cancelled and reported on standard error\n"
         "\n"
         "docs/play.md describes every action exactly.\n"
         "\n"

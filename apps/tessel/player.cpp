@@ -2,21 +2,35 @@
 // table at the end of this file: its name, the reader of its arguments and its runner. A
 // script is read into steps first (so that a mistyped line stops the play before anything
 // happens), then the steps run one after the other, the event loop running between the
-// events as it would between a user's keystrokes.
+// events as it would between a user's keystrokes. While the steps run, the player answers the
+// file dialogs of the process from the answers the script queued.
 
 #include "player.h"
 
+#include <QClipboard>
+#include <QColor>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMimeData>
+#include <QString>
+#include <QTextDocumentFragment>
+
 #include <charconv>
 #include <cstdio>
+#include <deque>
 #include <initializer_list>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
+#include "editor/clip_data.h"
 #include "editor/tessel_edit.h"
 #include "json.h"
+#include "platform/file_dialog.h"
 #include "platform/gbk.h"
 #include "platform/wnd.h"
+#include "widgets/edit_commands.h"
 
 namespace tessel::play {
 namespace {
@@ -33,20 +47,38 @@ struct Step {
     const Action* pAction = nullptr;
     int nLine = 0;
     std::u32string strKeys;  // type: the characters typed, '\n' standing for Enter, '\t' for Tab
-    std::string strText;     // ime: the committed text; snapshot: the file
-    int nX = 0;              // mouse actions: the point; char: the code; wait: milliseconds
+    // ime: the committed text; snapshot: the file; clipboard: the text, markup or HTML (UTF-8);
+    // answer: the file's path (UTF-8)
+    std::string strText;
+    // mouse actions: the point; char: the code; wait: milliseconds; command: the id; clipboard
+    // bitmap: the width and the height
+    int nX = 0;
     int nY = 0;
+    int nColor = 0;                                // clipboard bitmap: 0xRRGGBB
+    bool bCancel = false;                          // answer: Cancel rather than a file
     Modifiers modifiers = platform::kNoModifiers;  // held for this line only
     std::optional<Key> key;                        // key, keyup: a key pressed for what it does...
     char32_t chKey = 0;                          // ...or a letter key (its capital) or a digit key
     void (*pPrint)(Session& session) = nullptr;  // print: what is printed
+    // clipboard: what puts the data on the clipboard
+    bool (*pPut)(const Step& step, std::string& complaint) = nullptr;
 };
 
-// A play under way: the editor, the keys the script holds, what the prints printed.
+// An answer the script queued for a file dialog: the path (GBK), or nothing for Cancel.
+struct Answer {
+    std::optional<std::string> strPath;
+    int nLine = 0;  // the line that queued it
+};
+
+// A play under way: the editor, the keys the script holds, what the prints printed, the
+// answers queued for file dialogs and what is reported besides.
 struct Session {
     CTesselEdit& editor;
     Modifiers& held;
     std::string& out;
+    std::vector<std::string>& reports;
+    std::deque<Answer> answers;
+    int nLine = 0;  // the line that runs now
 };
 
 // An action of the script language. The reader gets the rest of the line after the action's
@@ -169,12 +201,23 @@ std::string CodePointName(char32_t ch) {
     return buffer;
 }
 
-bool ReadType(std::string_view args, Step& step, std::string& complaint) {
+// A text written with the escapes of type: \n stands for a line feed, \t for a tab, \\ for a
+// backslash; a tab character stands for itself. Other control characters cannot be written.
+// strEscapes names the escapes and strControl says what to do instead of a control character,
+// in the action's own words.
+struct EscapeWords {
+    std::string_view strEscapes;
+    std::string_view strControl;
+};
+
+std::optional<std::u32string> ReadEscapedText(std::string_view args, const EscapeWords& words,
+                                              std::string& complaint) {
     const std::optional<std::u32string> text = DecodeUtf8(args);
     if (!text) {
         complaint = "the text is not UTF-8";
-        return false;
+        return std::nullopt;
     }
+    std::u32string out;
     for (size_t i = 0; i < text->size(); ++i) {
         char32_t ch = (*text)[i];
         if (ch == U'\\') {
@@ -188,21 +231,31 @@ bool ReadType(std::string_view args, Step& step, std::string& complaint) {
             } else {
                 complaint = next == 0 ? std::string("the text ends in a lone backslash")
                                       : "unknown escape \"\\" + EncodeUtf8(next) + "\"";
-                complaint += " (\\n types Enter, \\t Tab, \\\\ a backslash)";
-                return false;
+                complaint += " (" + std::string(words.strEscapes) + ")";
+                return std::nullopt;
             }
             ++i;
         } else if (ch != U'\t' && (ch < 0x20 || (ch >= 0x7F && ch <= 0x9F))) {
-            complaint = "the control character " + CodePointName(ch) +
-                        " is typed by no key (send it with char)";
-            return false;
+            complaint =
+                "the control character " + CodePointName(ch) + " " + std::string(words.strControl);
+            return std::nullopt;
         }
-        step.strKeys += ch;
+        out += ch;
     }
-    if (step.strKeys.empty()) {
+    return out;
+}
+
+bool ReadType(std::string_view args, Step& step, std::string& complaint) {
+    std::optional<std::u32string> keys = ReadEscapedText(
+        args,
+        {"\\n types Enter, \\t Tab, \\\\ a backslash", "is typed by no key (send it with char)"},
+        complaint);
+    if (!keys) return false;
+    if (keys->empty()) {
         complaint = "nothing to type";
         return false;
     }
+    step.strKeys = std::move(*keys);
     return true;
 }
 
@@ -338,6 +391,183 @@ bool ReadSnapshot(std::string_view args, Step& step, std::string& complaint) {
     }
     step.strText = std::string(args);
     return true;
+}
+
+// The first word of the arguments (up to the first space or tab) and the rest after the one
+// character that ends it, as an action's name is taken from its line.
+std::pair<std::string_view, std::string_view> SplitWord(std::string_view args) {
+    size_t nEnd = 0;
+    while (nEnd < args.size() && !IsBlank(args[nEnd]))
+        ++nEnd;
+    return {args.substr(0, nEnd), nEnd < args.size() ? args.substr(nEnd + 1) : ""};
+}
+
+bool PutText(const Step& step, std::string&);
+bool PutBitmap(const Step& step, std::string&);
+bool PutMarkup(const Step& step, std::string& complaint);
+bool PutHtml(const Step& step, std::string&);
+bool ClearClipboard(const Step& step, std::string&);
+
+bool ReadClipboardBitmap(std::string_view args, Step& step, std::string& complaint) {
+    const std::vector<std::string_view> words = Words(args);
+    if (words.size() != 3) {
+        complaint = "bitmap needs W H RRGGBB";
+        return false;
+    }
+    const char* kSides[] = {"width", "height"};
+    for (int i = 0; i < 2; ++i) {
+        if (!ReadInt(words[i], 1, 4096, i == 0 ? step.nX : step.nY)) {
+            complaint = Quoted(words[i]) + " is not a " + kSides[i] + " from 1 to 4096";
+            return false;
+        }
+    }
+    const std::string_view color = words[2];
+    bool bHex = color.size() == 6;
+    for (const char c : color)
+        bHex = bHex && ((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'));
+    if (!bHex || !ReadInt(color, 0, 0xFFFFFF, step.nColor, 16)) {
+        complaint = Quoted(color) + " is not a colour RRGGBB (six hexadecimal digits)";
+        return false;
+    }
+    step.pPut = PutBitmap;
+    return true;
+}
+
+// Markup and HTML are taken as they are: no escapes.
+bool ReadClipboardVerbatim(std::string_view args, Step& step, std::string& complaint) {
+    if (!DecodeUtf8(args)) {
+        complaint = "the text is not UTF-8";
+        return false;
+    }
+    if (args.empty()) {
+        complaint = "nothing to put on the clipboard";
+        return false;
+    }
+    step.strText = std::string(args);
+    return true;
+}
+
+bool ReadClipboard(std::string_view args, Step& step, std::string& complaint) {
+    const auto [strWhat, rest] = SplitWord(args);
+    if (strWhat == "text") {
+        const std::optional<std::u32string> text =
+            ReadEscapedText(rest,
+                            {"\\n is a line feed, \\t a tab, \\\\ a backslash",
+                             "cannot be written in the text (\\n is a line feed, \\t a tab)"},
+                            complaint);
+        if (!text) return false;
+        if (text->empty()) {
+            complaint = "nothing to put on the clipboard (clipboard clear empties it)";
+            return false;
+        }
+        for (const char32_t ch : *text)
+            step.strText += EncodeUtf8(ch);
+        step.pPut = PutText;
+        return true;
+    }
+    if (strWhat == "bitmap") return ReadClipboardBitmap(rest, step, complaint);
+    if (strWhat == "markup" || strWhat == "html") {
+        step.pPut = strWhat == "markup" ? PutMarkup : PutHtml;
+        return ReadClipboardVerbatim(rest, step, complaint);
+    }
+    if (strWhat == "clear") {
+        if (!Words(rest).empty()) {
+            complaint = "clear takes nothing after it";
+            return false;
+        }
+        step.pPut = ClearClipboard;
+        return true;
+    }
+    complaint = strWhat.empty() ? std::string("needs what to put on the clipboard")
+                                : "unknown content " + Quoted(strWhat);
+    complaint += " (text, bitmap, markup, html or clear)";
+    return false;
+}
+
+// The commands a script names, as the tool bars and the menus send them.
+struct CommandName {
+    std::string_view strName;
+    UINT nId;
+};
+constexpr CommandName kCommandNames[] = {
+    {"cut", commands::kCut},
+    {"copy", commands::kCopy},
+    {"paste", commands::kPaste},
+    {"pasteplain", commands::kPastePlain},
+    {"undo", commands::kUndo},
+    {"redo", commands::kRedo},
+    {"selectall", commands::kSelectAll},
+    {"bold", commands::kBold},
+    {"italic", commands::kItalic},
+    {"underline", commands::kUnderline},
+    {"raised", commands::kRaised},
+    {"lowered", commands::kLowered},
+    {"hotlink", commands::kHotLink},
+    {"image", commands::kInsertImage},
+    {"formula", commands::kInsertFormula},
+    {"edit", commands::kInsertEdit},
+    {"check", commands::kInsertCheck},
+    {"choice", commands::kInsertChoice},
+    {"pagescore", commands::kInsertPageScore},
+    {"totalscore", commands::kInsertTotalScore},
+    {"pagetotalscore", commands::kInsertPageTotalScore},
+    {"columns", commands::kInsertMultiColumn},
+    {"properties", commands::kProperties},
+    {"symbol", commands::kInsertSymbol},
+    {"text", commands::kImportText},
+};
+
+bool ReadCommand(std::string_view args, Step& step, std::string& complaint) {
+    const std::vector<std::string_view> words = Words(args);
+    if (words.size() != 1) {
+        complaint = "needs the name or the id of one command";
+        return false;
+    }
+    const std::string_view word = words[0];
+    if (word[0] >= '0' && word[0] <= '9') {
+        if (ReadInt(word, 1, 65535, step.nX)) return true;
+        complaint = Quoted(word) + " is not a command id from 1 to 65535";
+        return false;
+    }
+    for (const CommandName& entry : kCommandNames) {
+        if (entry.strName == word) {
+            step.nX = static_cast<int>(entry.nId);
+            return true;
+        }
+    }
+    complaint = "unknown command " + Quoted(word) + " (";
+    for (const CommandName& entry : kCommandNames)
+        complaint += std::string(entry.strName) + ' ';
+    complaint += "or an id from 1 to 65535)";
+    return false;
+}
+
+bool ReadAnswer(std::string_view args, Step& step, std::string& complaint) {
+    const auto [strWhat, rest] = SplitWord(args);
+    if (strWhat == "file") {
+        if (!DecodeUtf8(rest)) {
+            complaint = "the path is not UTF-8";
+            return false;
+        }
+        if (rest.empty()) {
+            complaint = "needs the path of the file chosen";
+            return false;
+        }
+        step.strText = std::string(rest);
+        return true;
+    }
+    if (strWhat == "cancel") {
+        if (!Words(rest).empty()) {
+            complaint = "cancel takes nothing after it";
+            return false;
+        }
+        step.bCancel = true;
+        return true;
+    }
+    complaint =
+        strWhat.empty() ? std::string("needs the answer") : "unknown answer " + Quoted(strWhat);
+    complaint += " (file PATH or cancel)";
+    return false;
 }
 
 // --- Running ------------------------------------------------------------------------------
@@ -508,6 +738,66 @@ bool RunSnapshot(Session& session, const Step& step, std::string& complaint) {
     return true;
 }
 
+// The clipboard as other programs fill it: straight through Qt, not through the editor.
+QClipboard& Clipboard() {
+    return *QGuiApplication::clipboard();
+}
+
+bool PutText(const Step& step, std::string&) {
+    Clipboard().setText(QString::fromStdString(step.strText));
+    return true;
+}
+
+bool PutBitmap(const Step& step, std::string&) {
+    QImage image(step.nX, step.nY, QImage::Format_RGB32);
+    image.fill(QColor((step.nColor >> 16) & 0xFF, (step.nColor >> 8) & 0xFF, step.nColor & 0xFF));
+    Clipboard().setImage(image);
+    return true;
+}
+
+// The private data as another process of this system puts them.
+bool PutMarkup(const Step& step, std::string& complaint) {
+    if (editor::PutForeignClip(platform::Utf8ToGbk(step.strText))) return true;
+    complaint = "cannot open the clipboard";
+    return false;
+}
+
+// HTML as a browser or an office program puts it: with its plain text beside it.
+bool PutHtml(const Step& step, std::string&) {
+    const QString html = QString::fromStdString(step.strText);
+    auto* pData = new QMimeData;
+    pData->setHtml(html);
+    pData->setText(QTextDocumentFragment::fromHtml(html).toPlainText());
+    Clipboard().setMimeData(pData);
+    return true;
+}
+
+bool ClearClipboard(const Step&, std::string&) {
+    Clipboard().clear();
+    return true;
+}
+
+bool RunClipboard(Session&, const Step& step, std::string& complaint) {
+    if (!step.pPut(step, complaint)) return false;
+    Settle();
+    return true;
+}
+
+// WM_COMMAND to the top-level editor, as its tool bar sends it.
+bool RunCommand(Session& session, const Step& step, std::string&) {
+    session.editor.SendMessage(WM_COMMAND, MAKEWPARAM(static_cast<UINT>(step.nX), 0), 0);
+    Settle();
+    return true;
+}
+
+bool RunAnswer(Session& session, const Step& step, std::string&) {
+    Answer answer;
+    if (!step.bCancel) answer.strPath = platform::Utf8ToGbk(step.strText);
+    answer.nLine = step.nLine;
+    session.answers.push_back(std::move(answer));
+    return true;
+}
+
 // --- Prints -----------------------------------------------------------------------------------
 
 void AppendNumbers(std::string& out, std::initializer_list<int> numbers) {
@@ -572,6 +862,49 @@ void PrintCaretBox(Session& session) {
     AppendNumbers(session.out, {caret.pos.x, caret.pos.y, caret.size.cx, caret.size.cy});
 }
 
+// Text on one line: line feeds, carriage returns, tabs and backslashes written as escapes.
+void AppendEscaped(std::string& out, std::string_view text) {
+    for (const char c : text) {
+        switch (c) {
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\\':
+                out += "\\\\";
+                break;
+            default:
+                out += c;
+        }
+    }
+}
+
+// One line per format the clipboard holds: the private data (the number of elements they
+// stand for), the text, HTML, a bitmap (its size).
+void PrintClipboard(Session& session) {
+    std::string& out = session.out;
+    if (const std::optional<int> nCount = editor::PrivateClipElementCount())
+        out += "private " + std::to_string(*nCount) + '\n';
+    const QMimeData* pData = Clipboard().mimeData();
+    if (pData == nullptr) return;
+    if (pData->hasText()) {
+        out += "text ";
+        AppendEscaped(out, pData->text().toStdString());
+        out += '\n';
+    }
+    if (pData->hasHtml()) out += "html\n";
+    if (pData->hasImage()) {
+        const QImage image = qvariant_cast<QImage>(pData->imageData());
+        out += "bitmap ";
+        AppendNumbers(out, {image.width(), image.height()});
+    }
+}
+
 struct PrintItem {
     std::string_view strName;
     void (*pPrint)(Session& session);
@@ -579,7 +912,7 @@ struct PrintItem {
 constexpr PrintItem kPrintItems[] = {
     {"caret", PrintCaret},       {"selection", PrintSelection}, {"markup", PrintMarkup},
     {"dump", PrintDump},         {"rows", PrintRows},           {"format", PrintFormat},
-    {"caretbox", PrintCaretBox},
+    {"caretbox", PrintCaretBox}, {"clipboard", PrintClipboard},
 };
 
 bool ReadPrint(std::string_view args, Step& step, std::string& complaint) {
@@ -593,7 +926,7 @@ bool ReadPrint(std::string_view args, Step& step, std::string& complaint) {
         }
     }
     complaint = words.size() == 1 ? "unknown item " + Quoted(words[0]) : "needs one item";
-    complaint += " (caret, selection, markup, dump, rows, format or caretbox)";
+    complaint += " (caret, selection, markup, dump, rows, format, caretbox or clipboard)";
     return false;
 }
 
@@ -607,13 +940,23 @@ bool RunPrint(Session& session, const Step& step, std::string&) {
 // --- The actions --------------------------------------------------------------------------
 
 constexpr Action kActions[] = {
-    {"type", ReadType, RunType},          {"ime", ReadIme, RunIme},
-    {"char", ReadChar, RunChar},          {"key", ReadKey, RunKey},
-    {"keyup", ReadKeyUp, RunKeyUp},       {"down", ReadPoint, RunDown},
-    {"move", ReadPoint, RunMove},         {"up", ReadPoint, RunUp},
-    {"click", ReadPoint, RunClick},       {"dblclick", ReadPoint, RunDoubleClick},
-    {"rclick", ReadPoint, RunRightClick}, {"wait", ReadWait, RunWait},
-    {"print", ReadPrint, RunPrint},       {"snapshot", ReadSnapshot, RunSnapshot},
+    {"type", ReadType, RunType},
+    {"ime", ReadIme, RunIme},
+    {"char", ReadChar, RunChar},
+    {"key", ReadKey, RunKey},
+    {"keyup", ReadKeyUp, RunKeyUp},
+    {"down", ReadPoint, RunDown},
+    {"move", ReadPoint, RunMove},
+    {"up", ReadPoint, RunUp},
+    {"click", ReadPoint, RunClick},
+    {"dblclick", ReadPoint, RunDoubleClick},
+    {"rclick", ReadPoint, RunRightClick},
+    {"wait", ReadWait, RunWait},
+    {"print", ReadPrint, RunPrint},
+    {"snapshot", ReadSnapshot, RunSnapshot},
+    {"clipboard", ReadClipboard, RunClipboard},
+    {"command", ReadCommand, RunCommand},
+    {"answer", ReadAnswer, RunAnswer},
 };
 
 const Action* FindAction(std::string_view strName) {
@@ -666,13 +1009,36 @@ PlayResult Player::Play(std::string_view script) {
         steps.push_back(std::move(step));
     }
 
-    Session session{m_editor, m_nHeld, result.strOut};
+    Session session{m_editor, m_nHeld, result.strOut, result.reports, {}, 0};
+    // File dialogs take the answers the script queued; one with none queued is cancelled, as
+    // no user is there to answer it, and the line that opened it is reported.
+    platform::SetFileDialogAnswerer([&session](const CFileDialog&) -> std::optional<std::string> {
+        if (session.answers.empty()) {
+            session.reports.push_back("script line " + std::to_string(session.nLine) +
+                                      ": a file dialog was cancelled: no answer queued");
+            return std::nullopt;
+        }
+        std::optional<std::string> strPath = std::move(session.answers.front().strPath);
+        session.answers.pop_front();
+        return strPath;
+    });
     for (const Step& step : steps) {
+        session.nLine = step.nLine;
         std::string complaint;
         if (!step.pAction->pRun(session, step, complaint)) {
             Fail(result, step.nLine, std::string(step.pAction->strName) + ": " + complaint);
-            return result;
+            break;
         }
+    }
+    platform::SetFileDialogAnswerer({});
+    if (!session.answers.empty()) {
+        const size_t nLeft = session.answers.size();
+        std::string report =
+            std::to_string(nLeft) + (nLeft == 1 ? " answer was not used (script line "
+                                                : " answers were not used (script lines ");
+        for (size_t i = 0; i < nLeft; ++i)
+            report += (i > 0 ? ", " : "") + std::to_string(session.answers[i].nLine);
+        result.reports.push_back(report + ")");
     }
     return result;
 }

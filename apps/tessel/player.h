@@ -2,7 +2,8 @@
 
 // Scripted sessions: a script of what a user does at an open editor (typing, keys, an input
 // method, the mouse, waiting) played as made-up input events, with prints of what the editor
-// then holds. The script language is described in docs/play.md.
+// then holds; the clipboard as other programs fill it, the editor's commands, and the answers
+// to its file dialogs. The script language is described in docs/play.md.
 //
 //   tessel::play::Player player(editor);
 //   const tessel::play::PlayResult result = player.Play("type abc\nprint caret\n");
@@ -10,6 +11,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/user_input.h"
 
@@ -23,6 +25,9 @@ struct PlayResult {
     std::string strOut;    // what the print lines printed, up to the end or the error
     std::string strError;  // why the play stopped ("script line 7: unknown action \"tpye\"")
     int nLine = 0;         // the line named in strError; 0 when there is no error
+    // What is worth saying but did not stop the play, in the order it happened ("script line 4:
+    // a file dialog was cancelled: no answer queued", "1 answer was not used (script line 6)").
+    std::vector<std::string> reports;
 };
 
 // Plays scripts against one editor, the top-level editor a host opened. The editor must stay
@@ -38,7 +43,9 @@ class Player {
     // Reads the whole script first: a line that is not understood stops the play before
     // anything runs. Then runs the lines in order; a line that cannot be run (a snapshot that
     // cannot be written) stops it there. Lines are counted from 1 in each call. Modifier keys
-    // held by one call ("key Shift") are still held in the next.
+    // held by one call ("key Shift") are still held in the next. While the lines run, the
+    // player answers the file dialogs of the process from the answers the script queued
+    // ("answer file PATH"); the answers a call leaves unused are dropped at its end.
     PlayResult Play(std::string_view script);
 
     // The modifier keys the script holds down now.

@@ -15,18 +15,6 @@ namespace {
 
 using tessel::editor::FrameNumber;
 
-CLink* NewColumnMark(int nKind) {
-    auto* p = new CLink;
-    p->m_nKind = nKind;
-    return p;
-}
-
-CLink* CopyOf(const CLink* pSrc) {
-    auto* p = new CLink;
-    CopyLink(p, pSrc);
-    return p;
-}
-
 }  // namespace
 
 // A column window is never wider than this editor, nor narrower than nothing: the page's
@@ -45,7 +33,18 @@ int CTesselEdit::ColumnWindowWidth(int nWidth) const {
 // - a frame whose markup ends before all its columns are closed gets the open column and
 //   empty columns for the rest.
 void CTesselEdit::PrevCreateList() {
-    if (!m_pList) return;
+    if (m_pList) FoldFrames(*m_pList);
+}
+
+// The walk of PrevCreateList over any list: frames take the free rows of the column-editor
+// table in order (all of them are free when a page is opened, so its frames are numbered from
+// 0; a paste finds the rows its document's frames hold taken).
+void CTesselEdit::FoldFrames(CMyList& list) {
+    auto freeFrame = [this]() {
+        for (int f = 0; f < kMaxFrames; ++f)
+            if (!m_pChildEdit[f][0]) return f;
+        return kMaxFrames;
+    };
     int nFrame = 0;
     bool bInFrame = false;
     int nOpen = 0, nColumn = 0;
@@ -59,6 +58,7 @@ void CTesselEdit::PrevCreateList() {
     auto closeColumn = [&](std::unique_ptr<CMyList> pList) {
         auto* pEditor = new CTesselEdit;
         pEditor->m_pList = pList.release();
+        pEditor->m_pOwnerEdit = this;
         delete m_pChildEdit[nFrame][nColumn];
         m_pChildEdit[nFrame][nColumn] = pEditor;
         ++nColumn;
@@ -68,11 +68,13 @@ void CTesselEdit::PrevCreateList() {
         }
     };
 
-    m_pList->First();
-    while (m_pList->IsInList()) {
-        CLink* pLink = m_pList->GetCurr();
+    list.First();
+    while (list.IsInList()) {
+        CLink* pLink = list.GetCurr();
         if (!bInFrame) {
             int n = slots::ColumnCount(*pLink);
+            if (pLink->m_nKind == kKindMultiColumn && n >= 1 && n <= kMaxColumns)
+                nFrame = freeFrame();
             if (pLink->m_nKind == kKindMultiColumn && n >= 1 && n <= kMaxColumns &&
                 nFrame < kMaxFrames) {
                 pLink->m_nKind = kKindColumnFrame;
@@ -81,7 +83,7 @@ void CTesselEdit::PrevCreateList() {
                 nOpen = n;
                 nColumn = 0;
             }
-            m_pList->Next();
+            list.Next();
             continue;
         }
         switch (pLink->m_nKind) {
@@ -89,15 +91,15 @@ void CTesselEdit::PrevCreateList() {
                 if (pColumn) closeColumn(std::move(pColumn));  // the last one had no end
                 if (!bInFrame) continue;  // the frame is complete: this mark stands outside
                 pColumn = takePending();
-                delete m_pList->Remove();
+                delete list.Remove();
                 break;
             case kKindEndColumn:
                 closeColumn(pColumn ? std::move(pColumn) : takePending());
-                delete m_pList->Remove();
+                delete list.Remove();
                 break;
             default:
                 if (!pColumn && !pPending) pPending = std::make_unique<CMyList>();
-                (pColumn ? *pColumn : *pPending).Append(m_pList->Remove());
+                (pColumn ? *pColumn : *pPending).Append(list.Remove());
                 break;
         }
     }
@@ -125,7 +127,12 @@ void CTesselEdit::OpenColumnEditors(DWORD crHotLink, int nCharSpace, int nLineSp
             int nWidth = slots::ColumnWidth(*pFrame, i);
             CTesselEdit* pEditor = m_pChildEdit[f][i];
             if (!pEditor) pEditor = m_pChildEdit[f][i] = new CTesselEdit;
+            pEditor->m_pOwnerEdit = this;
             if (!pEditor->m_pList) pEditor->m_pList = new CMyList;
+            if (pEditor->m_hWnd) {  // opened before (frames of the page when a paste adds one)
+                nUsed = tessel::editor::Extent(static_cast<long long>(nUsed) + nWidth);
+                continue;
+            }
             pEditor->Edit(m_hWnd, CRect(0, 0, ColumnWindowWidth(nWidth), 0), crHotLink, nullptr,
                           nCharSpace, nLineSpace, 1.0);
             pEditor->ShowWindow(SW_HIDE);
@@ -144,6 +151,7 @@ CTesselEdit* CTesselEdit::MakeColumnEditor(int nFrame, int nColumn, int nWidth, 
     m_pChildEdit[nFrame][nColumn] = nullptr;
     auto pEditor = std::make_unique<CTesselEdit>();
     pEditor->m_pList = pList ? pList : new CMyList;
+    pEditor->m_pOwnerEdit = this;
     if (!m_hWnd || !pEditor->Edit(m_hWnd, CRect(0, 0, ColumnWindowWidth(nWidth), 0), m_crHotLink,
                                   nullptr, m_nCharSpace, m_nLineSpace, 1.0))
         return nullptr;
@@ -172,26 +180,40 @@ void CTesselEdit::ReleaseColumnEditors() {
     }
 }
 
-void CTesselEdit::FlattenInto(CMyList& flat) {
-    for (m_pList->First(); m_pList->IsInList(); m_pList->Next()) {
-        const CLink* pLink = m_pList->GetCurr();
-        if (pLink->m_nKind != kKindColumnFrame) {
-            flat.Append(CopyOf(pLink));
-            continue;
-        }
-        CLink* pMulti = CopyOf(pLink);
-        pMulti->m_nKind = kKindMultiColumn;
-        flat.Append(pMulti);
-        int n = slots::ColumnCount(*pLink), f = FrameNumber(*pLink);
-        for (int i = 0; i < n; ++i) {
-            flat.Append(NewColumnMark(kKindStartColumn));
-            CTesselEdit* pEditor = f >= 0 && i < kMaxColumns ? m_pChildEdit[f][i] : nullptr;
-            if (pEditor && pEditor->m_pList) {
-                CMyList& column = *pEditor->m_pList;
-                for (column.First(); column.IsInList(); column.Next())
-                    flat.Append(CopyOf(column.GetCurr()));
-            }
-            flat.Append(NewColumnMark(kKindEndColumn));
-        }
+void CTesselEdit::AppendFrameEntries(const CLink& frame,
+                                     std::vector<tessel::editor::FlatEntry>& out) const {
+    out.push_back({&frame, kKindMultiColumn});
+    const int n = slots::ColumnCount(frame), f = FrameNumber(frame);
+    for (int i = 0; i < n && i < kMaxColumns; ++i) {
+        out.push_back({nullptr, kKindStartColumn});
+        const CTesselEdit* pEditor = f >= 0 ? m_pChildEdit[f][i] : nullptr;
+        if (pEditor && pEditor->m_pList)
+            for (const CLink* p = pEditor->m_pList->FirstLink(); p; p = p->m_pNext)
+                out.push_back({p, p->m_nKind});
+        out.push_back({nullptr, kKindEndColumn});
     }
+}
+
+std::vector<tessel::editor::FlatEntry> CTesselEdit::FlatView() const {
+    std::vector<tessel::editor::FlatEntry> view;
+    if (!m_pList) return view;
+    for (const CLink* p = m_pList->FirstLink(); p; p = p->m_pNext) {
+        if (p->m_nKind == kKindColumnFrame)
+            AppendFrameEntries(*p, view);
+        else
+            view.push_back({p, p->m_nKind});
+    }
+    return view;
+}
+
+void CTesselEdit::AppendFlatFrame(const CLink& frame, CMyList& out) {
+    std::vector<tessel::editor::FlatEntry> entries;
+    AppendFrameEntries(frame, entries);
+    for (const tessel::editor::FlatEntry& entry : entries)
+        out.Append(tessel::editor::CopyEntry(entry).release());
+}
+
+void CTesselEdit::FlattenInto(CMyList& flat) {
+    for (const tessel::editor::FlatEntry& entry : FlatView())
+        flat.Append(tessel::editor::CopyEntry(entry).release());
 }

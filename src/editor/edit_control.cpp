@@ -17,6 +17,7 @@ constexpr int kToolBarGap = 20;  // the tool window floats this far above the ed
 CTesselEdit::CTesselEdit() = default;
 
 CTesselEdit::~CTesselEdit() {
+    *m_pAlive = false;
     ReleaseColumnEditors();
     delete m_pList;
     delete m_pCutList;
@@ -122,6 +123,12 @@ int CTesselEdit::Edit(HWND hWndParent, CRect rect, DWORD crHotLink, const char* 
     m_CurPos = m_SelStart = m_SelEnd = TEXTPOS{};
     CClientDC dc(this);
     SetRow(&dc);
+    // A top-level editor keeps the history of its page, the columns' changes included.
+    if (pszText) {
+        m_pHistory = std::make_unique<tessel::editor::UndoHistory>();
+        m_pHistory->Reset(FlatView());
+    }
+    m_RestPositions = Positions();
     return 1;
 }
 
@@ -163,7 +170,13 @@ void CTesselEdit::OnPaint() {
     if (!m_pList) return;
     // The layout is done again unless nothing it reads has changed since the last one (the
     // exit sequence of every change lays the page out just before the paint it asks for).
-    if (!m_bLayoutReusable || LayoutDigest() != m_nLaidOutDigest) SetRow(&dc);
+    if (!m_bLayoutReusable || LayoutDigest() != m_nLaidOutDigest) {
+        SetRow(&dc);
+        // What the layout writes into the page (the sizes of formulas it measured for the first
+        // time, its tidying) is part of the page as it stands, not a change to undo.
+        if (CTesselEdit& owner = HistoryOwner(); owner.m_pHistory)
+            owner.m_pHistory->Absorb(owner.FlatView());
+    }
     ExcludeChildWndClip(this, &dc, nullptr);
     DrawMyList(&dc, m_pList, m_Row, m_rcEdit);
     ReShowPartSelected(&dc, m_SelStart, m_SelEnd, 1);
@@ -272,6 +285,10 @@ const MessageMap* CTesselEdit::GetMessageMap() const {
         MapCommand<kCut, &E::OnInsertCut>(),
         MapCommand<kCopy, &E::OnInsertCopy>(),
         MapCommand<kPaste, &E::OnInsertPaste>(),
+        MapCommand<kPastePlain, &E::PastePlainText>(),
+        MapCommand<kSelectAll, &E::SelectAll>(),
+        MapCommand<kUndo, &E::UndoCommand>(),
+        MapCommand<kRedo, &E::RedoCommand>(),
         MapCommand<kBold, &E::OnInsertBond>(),
         MapCommand<kItalic, &E::OnInsertItalic>(),
         MapCommand<kUnderline, &E::OnInsertULine>(),

@@ -5,3 +5,5 @@ int g_nFocusEdit = -1;
 unsigned int g_nClipFormat = 0;
 CSymbolDlg* g_pSymbolDlg = nullptr;
 DoubleByteBuffer g_DoubleByte;
+CMyList* g_pClipList = nullptr;
+unsigned long g_nClipSerial = 0;

@@ -59,6 +59,11 @@ void Give(Document& doc, CMyList* pCut, CLink* pLink) {
         Destroy(doc, pLink);
         return;
     }
+    if (pLink->m_nKind == kKindColumnFrame && doc.copyFrame) {
+        doc.copyFrame(*pLink, *pCut);
+        Destroy(doc, pLink);
+        return;
+    }
     if (pLink->m_nKind == kKindColumnFrame && doc.releaseFrame) doc.releaseFrame(*pLink);
     pCut->Append(pLink);
 }
@@ -94,9 +99,9 @@ void RemoveLink(Document& doc, int nLink) {
 }
 
 void InsertLinkAt(CMyList& list, int nLink, CLink* pLink) {
-    list.First();
-    for (int i = 0; i < nLink && list.IsInList(); ++i)
-        list.Next();
+    // GoTo walks on from the list's cursor, which an insertion leaves on the inserted element,
+    // so a run of insertions one after another costs one step each.
+    list.GoTo(nLink);
     if (list.IsInList())
         list.Insert(pLink);
     else
@@ -218,6 +223,51 @@ bool RemoveRange(Document& doc, TEXTPOS s, TEXTPOS t, CMyList* pCut, const CharF
     doc.cursor = IsInside(s) ? TEXTPOS{s.nLink + 1, 0, 0} : s;
     EnsureNotEmpty(doc, fmt);
     return true;
+}
+
+bool CopyRange(Document& doc, TEXTPOS s, TEXTPOS t, CMyList& out) {
+    if (s == t) return false;
+    if (t < s) std::swap(s, t);
+    const CLink* pFirst = LinkAt(doc.list, s.nLink);
+    if (!pFirst) return false;
+    bool bCopied = false;
+    auto copyPart = [&](const CLink& link, int nFrom, int nTo) {
+        const std::string& text = Text(link);
+        const auto nStart = static_cast<std::size_t>(nFrom);
+        out.Append(CopyWithText(link, text.substr(nStart, static_cast<std::size_t>(nTo) - nStart)));
+        bCopied = true;
+    };
+    auto copyWhole = [&](const CLink& link) {
+        bCopied = true;
+        if (link.m_nKind == kKindColumnFrame && doc.copyFrame) {
+            doc.copyFrame(link, out);
+            return;
+        }
+        auto* p = new CLink;
+        CopyLink(p, &link);
+        out.Append(p);
+    };
+    if (IsText(pFirst) && s.nLink == t.nLink) {
+        const std::string& text = Text(*pFirst);
+        const int ks = OffsetOf(text, s.nWord, s.nChar);
+        copyPart(*pFirst, ks, std::max(ks, OffsetOf(text, t.nWord, t.nChar)));
+        return true;
+    }
+    // The elements are visited along their chain: the walk leaves the list's cursor alone.
+    const CLink* pLink = pFirst;
+    for (int n = s.nLink; n <= t.nLink && pLink; ++n, pLink = pLink->m_pNext) {
+        const std::string& text = Text(*pLink);
+        if (n == t.nLink) {
+            // The last element counts only for the bytes of a Text element before t.
+            if (IsText(pLink) && IsInside(t)) copyPart(*pLink, 0, OffsetOf(text, t.nWord, t.nChar));
+            break;
+        }
+        if (n == s.nLink && IsText(pLink) && IsInside(s))
+            copyPart(*pLink, OffsetOf(text, s.nWord, s.nChar), static_cast<int>(text.size()));
+        else
+            copyWhole(*pLink);
+    }
+    return bCopied;
 }
 
 void DeleteBefore(Document& doc, const CharFormat& fmt) {

@@ -22,6 +22,11 @@ struct Document {
     // Called for a multi-column frame (kind 16) before it is destroyed, so that its column
     // editors go with it. May be empty when the document holds no frames.
     std::function<void(CLink&)> releaseFrame;
+    // Appends a frame in its flat form (the frame as its MultiColumn element, then each column's
+    // elements between StartColumn and EndColumn) to a list: what a cut or a copy keeps of a
+    // frame, whose columns live outside the document. May be empty when the document holds no
+    // frames; a frame is then kept as its element alone.
+    std::function<void(const CLink&, CMyList&)> copyFrame;
 };
 
 // Unlinks element nLink and hands it to the caller; null when there is none. Every stored
@@ -48,10 +53,15 @@ void InsertText(Document& doc, std::string_view text, const CharFormat& fmt);
 bool InsertElement(Document& doc, CLink* pLink);
 
 // Removes the range from s to t (s <= t) and appends what it removed to pCut (copies of the
-// parts of Text elements, the whole elements themselves); pCut may be null, and what was
-// removed is then destroyed. The cursor ends where the range began. A document left empty
-// gets one empty Text element in fmt. Returns whether anything was removed.
+// parts of Text elements, the whole elements themselves, frames in their flat form); pCut may
+// be null, and what was removed is then destroyed. The cursor ends where the range began. A
+// document left empty gets one empty Text element in fmt. Returns whether anything was removed.
 bool RemoveRange(Document& doc, TEXTPOS s, TEXTPOS t, CMyList* pCut, const CharFormat& fmt);
+
+// Appends copies of what the range from s to t covers to out, in order, without changing the
+// document: the covered bytes of Text elements, whole objects, frames in their flat form.
+// Either end may come first. Returns whether anything was copied.
+bool CopyRange(Document& doc, TEXTPOS s, TEXTPOS t, CMyList& out);
 
 // Deletes the character or object before the cursor (Backspace). Empty Text elements right
 // before the cursor are removed instead of a character. A document left empty gets one empty

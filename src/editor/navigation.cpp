@@ -30,9 +30,14 @@ void CTesselEdit::OnKeyDown(UINT nChar, UINT /*nRepCnt*/, UINT /*nFlags*/) {
         m_SelStart = m_CurPos;
         m_bShiftSel = 1;
     }
+    if (HistoryOwner().m_bShortcuts && RunShortcut(nChar, bShift, bControl)) {
+        if (m_hWnd) ResetToolBar();
+        return;
+    }
     CClientDC dc(this);
     switch (nChar) {
         case VK_BACK:
+            m_NextStepKind = tessel::editor::StepKind::kBackspace;
             OnBack(&dc);
             break;
         case VK_END:
@@ -63,6 +68,51 @@ void CTesselEdit::OnKeyDown(UINT nChar, UINT /*nRepCnt*/, UINT /*nFlags*/) {
     if (!m_hWnd) return;
     ResetToolBar();
     if (!bShift && !bControl) m_SelStart = m_SelEnd = m_CurPos;
+}
+
+bool CTesselEdit::RunShortcut(UINT nChar, bool bShift, bool bControl) {
+    void (CTesselEdit::*command)() = nullptr;
+    int (CTesselEdit::*history)() = nullptr;
+    if (bControl && !bShift) {
+        switch (nChar) {
+            case 'X':
+                command = &CTesselEdit::OnInsertCut;
+                break;
+            case 'C':
+            case VK_INSERT:
+                command = &CTesselEdit::OnInsertCopy;
+                break;
+            case 'V':
+                command = &CTesselEdit::OnInsertPaste;
+                break;
+            case 'A':
+                command = &CTesselEdit::SelectAll;
+                break;
+            case 'Z':
+                history = &CTesselEdit::Undo;
+                break;
+            case 'Y':
+                history = &CTesselEdit::Redo;
+                break;
+            default:
+                break;
+        }
+    } else if (bControl && bShift) {
+        if (nChar == 'V') command = &CTesselEdit::PastePlainText;
+        if (nChar == 'Z') history = &CTesselEdit::Redo;
+    } else if (bShift) {
+        if (nChar == VK_DELETE) command = &CTesselEdit::OnInsertCut;
+        if (nChar == VK_INSERT) command = &CTesselEdit::OnInsertPaste;
+    }
+    // The keys act on this editor, the one that has the keyboard: the commands' routing finds
+    // it as the focused one.
+    if (command) {
+        g_nFocusEdit = m_nEditID;
+        (this->*command)();
+    } else if (history) {
+        (this->*history)();
+    }
+    return command || history;
 }
 
 void CTesselEdit::PrevObject(CMyList* pList) {

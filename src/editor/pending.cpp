@@ -1,9 +1,8 @@
-// Handlers the message map already routes but that do nothing yet: dragging and the other
-// mouse buttons, the selection's drawing and the clipboard, formatting, and the object commands.
+// Handlers the message map already routes but that do nothing yet: the other mouse buttons,
+// formatting, and the object commands.
 // Each is replaced by its real implementation as that part of the editor is built.
 #include "editor/tessel_edit.h"
 
-void CTesselEdit::OnMouseMove(UINT, CPoint) {}
 void CTesselEdit::OnLButtonDblClk(UINT, CPoint) {}
 void CTesselEdit::OnRButtonDown(UINT, CPoint) {}
 void CTesselEdit::OnRButtonUp(UINT, CPoint) {}
@@ -22,9 +21,6 @@ void CTesselEdit::OnInsertTotalScore() {}
 void CTesselEdit::OnInsertPageScore() {}
 void CTesselEdit::OnInsertMColumn() {}
 void CTesselEdit::OnInsertHLink() {}
-void CTesselEdit::OnInsertCut() {}
-void CTesselEdit::OnInsertCopy() {}
-void CTesselEdit::OnInsertPaste() {}
 void CTesselEdit::OnInsertBond() {}
 void CTesselEdit::OnInsertItalic() {}
 void CTesselEdit::OnInsertULine() {}
@@ -33,6 +29,3 @@ void CTesselEdit::OnbtnFootDown() {}
 void CTesselEdit::OnbtnPro() {}
 void CTesselEdit::OnInsertTxt() {}
 void CTesselEdit::OnInsertSymbol() {}
-
-// The selection is drawn when selecting exists; until then nothing is ever selected.
-void CTesselEdit::ReShowPartSelected(CDC*, TEXTPOS, TEXTPOS, int) {}

@@ -11,6 +11,9 @@
 //   caret.cpp         the caret's place and height, the mouse cursor, the timer
 //   navigation.cpp    the keys, the cursor's moves, hit testing, placing the cursor by mouse
 //   typing.cpp        characters, inserting text and elements, deletion, removing a range
+//   selection.cpp     the selection: made with the mouse, drawn, the whole document
+//   clipboard.cpp     cut, copy and paste, within the process and between programs
+//   undo_redo.cpp     recording every change of the document, undo and redo
 //   formatting.cpp    the current character format taken from the text at the cursor
 //   pending.cpp       handlers the message map routes that do nothing yet
 // The document itself is changed only through the plain functions of edits.h, and positions
@@ -19,6 +22,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +32,7 @@
 #include "editor/edits.h"
 #include "editor/positions.h"
 #include "editor/text_pos.h"
+#include "editor/undo.h"
 #include "markup/word_analyzer.h"
 #include "platform/gdi.h"
 #include "platform/wnd.h"
@@ -44,6 +49,13 @@ using CStringArray = std::vector<std::string>;
 extern int g_nFocusEdit;
 // The private clipboard format "super text edit".
 extern unsigned int g_nClipFormat;
+// The element list the private clipboard data refer to; owned by the clipboard until
+// GetpListFromClip takes it, or a new cut or copy replaces it. Null when none.
+extern CMyList* g_pClipList;
+// Which list the private data on the clipboard refer to: the process and a serial number
+// that grows with every list put there, so that a paste can tell this process's current
+// list from data another process (or an earlier list) left.
+extern unsigned long g_nClipSerial;
 // The modeless Insert Symbol window; null when none exists.
 extern CSymbolDlg* g_pSymbolDlg;
 // The lead byte of a double-byte character whose second byte has not arrived yet, shared by
@@ -82,6 +94,21 @@ class CTesselEdit : public CWnd {
     void EditMyList(CDC* pDC, CMyList* pList, ROW* pRow, CRect rc);
     // A caret bitmap 3 pixels wide, for hosts. 1 made, 0 no memory context.
     int CreateCaretBmp(CDC* pDC, int nHeight, CBitmap* pBitmap);
+
+    // --- Undo and redo (the host's interface) ---------------------------------------------
+    // Every change of the document, in this editor or in its columns, is one step of the
+    // top-level editor's history. 1 done, 0 nothing to undo or redo.
+    int Undo();
+    int Redo();
+    int CanUndo() const;
+    int CanRedo() const;
+    // The commands 53090 and 53091 (a host's menu, the shortcuts of a column editor).
+    void UndoCommand() { Undo(); }
+    void RedoCommand() { Redo(); }
+    // The usual keyboard shortcuts (Ctrl+X, C, V, A, Z, Y and the rest, see docs/embedding.md)
+    // are on unless the host turns them off to keep those keys for itself.
+    void SetShortcuts(bool bOn) { m_bShortcuts = bOn; }
+    bool Shortcuts() const { return m_bShortcuts; }
 
     // --- Window and scrolling -------------------------------------------------------------
     int SetMyViewPort(CDC* pDC);
@@ -151,6 +178,9 @@ class CTesselEdit : public CWnd {
     // found at the end of the row before; by the movement rule it belongs to the row it starts.
     static int DisplayRow(const ROW* pRow, const TEXTPOS& p);
     static int MovementRow(const ROW* pRow, const TEXTPOS& p);
+    // The keyboard shortcuts for the clipboard, selecting everything, undo and redo; true when
+    // the key was one of them.
+    bool RunShortcut(UINT nChar, bool bShift, bool bControl);
     void OnLeftArrow(CDC* pDC);
     void OnRightArrow(CDC* pDC);
     void OnUpArrow(CDC* pDC);
@@ -175,10 +205,40 @@ class CTesselEdit : public CWnd {
     // Removes the selected range from the list into m_pCutList (a new one each time); non-zero
     // when anything was removed. The cursor ends where the range began.
     int OnCut(CMyList* pList, int bToClipboard);
+
+    // --- Selection and clipboard ------------------------------------------------------------
+    // Copies the selected range into m_pCutList and puts it on the clipboard.
+    void OnCopy(CMyList* pList);
+    // Pastes the clipboard's bitmap as a picture: its file is asked for and written as a BMP.
+    void PastBmpCopy();
+    // Puts a list on the clipboard (a copy of it becomes the process's clip list); the
+    // argument is released and set to null. An empty list changes nothing.
+    void AddpListToClip(CMyList*& pList);
+    // Takes the clipboard's list into the argument and empties the clipboard; 1 when the
+    // private format was there.
+    int GetpListFromClip(CMyList*& pList);
+    // Releases the clipboard's list and empties the clipboard.
+    void EmptyMyClip();
+    // Releases m_pCutList and sets both selection ends to (0, 0, 0).
+    void ClearBuff();
+    // 1 when m_pCutList is null and both selection ends are (0, 0, 0).
+    int IsBuffEmpty();
+    // Selects the whole document and shows it selected.
+    void SelectAll();
+    // Paste of the clipboard's text alone, in the current format, whatever else it holds.
+    void PastePlainText();
+    // Inserts copies of the elements of a list at the cursor, in order (text joins the text
+    // before it when the formats are the same); a frame given in its flat form becomes a
+    // frame of this editor with column editors of its own. No layout, no redraw.
+    void InsertListInCurr(const CMyList& list);
     // The one sequence that ends every change of the document: the caret goes, the rows are
     // laid out again, the window is invalidated, the view scrolls to the cursor, the caret
-    // comes back at the cursor, and the selection collapses onto the cursor.
+    // comes back at the cursor, the selection collapses onto the cursor, and the change is
+    // recorded in the undo history of the top-level editor.
     void FinishChange(CDC* pDC);
+    // The view's part of FinishChange, for changes that are not recorded (undo and redo):
+    // caret off, layout, invalidate, scroll to the cursor, caret on.
+    void RefreshView(CDC* pDC);
     // A list of this editor (its document) with the positions stored beside it, for the
     // functions of edits.h.
     tessel::editor::Document Doc(CMyList& list);
@@ -235,6 +295,9 @@ class CTesselEdit : public CWnd {
     void OnInsertSymbol();
 
     const MessageMap* GetMessageMap() const override;
+    // Every message ends by noting where the user is: the positions a following change
+    // starts from, which its undo step goes back to.
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     // The current character format as one value.
     CharFormat CurrentFormat() const;
@@ -281,8 +344,48 @@ class CTesselEdit : public CWnd {
     // GetEditText writes).
     void FlattenInto(CMyList& flat);
 
+    // The top-level editor that owns this column editor; null for a top-level editor.
+    CTesselEdit* m_pOwnerEdit = nullptr;
+
   private:
     int ColumnWindowWidth(int nWidth) const;
+    // --- Clipboard, undo (clipboard.cpp, undo_redo.cpp) -----------------------------------
+    // The focus routing of the clipboard and formatting commands: this editor when it has the
+    // focus, else the column editor that has it (null when the focused number names none).
+    CTesselEdit* FocusedColumn();
+    // Runs the command in the focused column editor when that is not this one; true when the
+    // command was thereby handled (or had nobody to go to).
+    bool RoutedToColumn(void (CTesselEdit::*handler)());
+    // Turns the flat form of frames in a list (MultiColumn, then StartColumn ... EndColumn
+    // groups) into frame elements whose columns go to new column editors of this editor, at
+    // free frame numbers. The editors are made without windows (OpenColumnEditors opens them).
+    void FoldFrames(CMyList& list);
+    // The view's refresh after a copy: caret off, the window invalidated, caret on.
+    void RefreshAfterCopy();
+    // The paste that Paste and PastePlainText share; bPlain takes only the text.
+    void Paste(bool bPlain);
+    // A frame of this editor in its flat form, appended to out (for the cut and copy lists).
+    void AppendFlatFrame(const CLink& frame, CMyList& out);
+    void AppendFrameEntries(const CLink& frame, std::vector<tessel::editor::FlatEntry>& out) const;
+    // The editor whose history records this one's changes.
+    CTesselEdit& HistoryOwner() { return m_pOwnerEdit ? *m_pOwnerEdit : *this; }
+    // The page of this top-level editor in its flat form, as entries of the history.
+    std::vector<tessel::editor::FlatEntry> FlatView() const;
+    tessel::editor::EditPositions Positions() const;
+    // Records the change just made (FinishChange) in the owner's history.
+    void RecordChange();
+    // Undo (bUndo) or Redo: a column editor hands it to its owner.
+    int UndoOrRedo(bool bUndo);
+    // Applies an undo or redo step to the live page and puts the user where it says.
+    void ApplyStep(const tessel::editor::UndoStep& step, bool bUndo);
+    // The editor with number nEditID of this top-level editor (itself for -1); may be null.
+    CTesselEdit* EditorById(int nEditID);
+    std::unique_ptr<tessel::editor::UndoHistory> m_pHistory;  // top-level editors only
+    tessel::editor::EditPositions m_RestPositions;  // where the user was after the last message
+    tessel::editor::StepKind m_NextStepKind = tessel::editor::StepKind::kOther;
+    bool m_bShortcuts = true;
+    int m_nDispatchDepth = 0;  // messages being handled, nested ones included
+    std::shared_ptr<bool> m_pAlive = std::make_shared<bool>(true);
     // Opens the column editors of every frame of the list (after PrevCreateList).
     void OpenColumnEditors(DWORD crHotLink, int nCharSpace, int nLineSpace);
     // Releases every column editor (windows and objects).

@@ -20,8 +20,13 @@ bool IsTrailOnlyByte(unsigned c) {
 }  // namespace
 
 tessel::editor::Document CTesselEdit::Doc(CMyList& list) {
-    return tessel::editor::Document{list, m_CurPos, m_SelStart, m_SelEnd,
-                                    [this](CLink& frame) { DeleteMColumn(&frame); }};
+    return tessel::editor::Document{
+        list,
+        m_CurPos,
+        m_SelStart,
+        m_SelEnd,
+        [this](CLink& frame) { DeleteMColumn(&frame); },
+        [this](const CLink& frame, CMyList& out) { AppendFlatFrame(frame, out); }};
 }
 
 void CTesselEdit::OnChar(UINT nChar, UINT /*nRepCnt*/, UINT /*nFlags*/) {
@@ -48,7 +53,9 @@ void CTesselEdit::OnChar(UINT nChar, UINT /*nRepCnt*/, UINT /*nFlags*/) {
     } else {
         strText.assign(1, static_cast<char>(c));
     }
-    if (!strText.empty()) AddStringInCur(strText);
+    if (strText.empty()) return;
+    m_NextStepKind = tessel::editor::StepKind::kTyping;
+    AddStringInCur(strText);
 }
 
 void CTesselEdit::AddStringInCur(const std::string& strText) {
@@ -104,18 +111,14 @@ void CTesselEdit::OnKeyUp(UINT nChar, UINT /*nRepCnt*/, UINT /*nFlags*/) {
     Default();
 }
 
-int CTesselEdit::OnCut(CMyList* pList, int /*bToClipboard*/) {
-    // The cut list of the last removal goes; this one starts empty. (Handing it to the
-    // clipboard is the clipboard commands' part.)
-    delete m_pCutList;
-    m_pCutList = new CMyList;
-    if (!pList) return 0;
-    tessel::editor::Document doc = Doc(*pList);
-    return tessel::editor::RemoveRange(doc, m_SelStart, m_SelEnd, m_pCutList, CurrentFormat()) ? 1
-                                                                                               : 0;
+void CTesselEdit::FinishChange(CDC* pDC) {
+    if (!m_hWnd) return;
+    RefreshView(pDC);
+    m_SelStart = m_SelEnd = m_CurPos;
+    RecordChange();
 }
 
-void CTesselEdit::FinishChange(CDC* pDC) {
+void CTesselEdit::RefreshView(CDC* pDC) {
     if (!m_hWnd) return;
     std::optional<CClientDC> clientDC;
     if (!pDC) pDC = &clientDC.emplace(this);
@@ -124,5 +127,4 @@ void CTesselEdit::FinishChange(CDC* pDC) {
     Invalidate(TRUE);
     if (SetMyViewPort(pDC)) Invalidate(TRUE);
     RefreshCaret(pDC);
-    m_SelStart = m_SelEnd = m_CurPos;
 }

@@ -1,6 +1,7 @@
 // Device-independent bitmaps: a header, a colour table and rows of pixels, turned into a
 // 32-bit image for drawing.
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -180,3 +181,69 @@ QImage DecodeDib(const BITMAPINFO* pInfo, const void* pBits, unsigned nUsage,
 }
 
 }  // namespace tessel::platform
+
+int GetDIBits(CDC* /*pDC*/, CBitmap* hBitmap, unsigned uStartScan, unsigned cScanLines, void* pBits,
+              BITMAPINFO* pInfo, unsigned uUsage) {
+    if (hBitmap == nullptr || !hBitmap->IsValid() || pInfo == nullptr) return 0;
+    if (uUsage != DIB_RGB_COLORS && uUsage != DIB_PAL_COLORS) return 0;
+    BITMAPINFOHEADER& header = pInfo->bmiHeader;
+    if (header.biSize < sizeof(BITMAPINFOHEADER)) return 0;
+    const QImage& pixels = hBitmap->Data()->pSurface->Pixels();
+    // Bitmaps are 32-bit; anything else is read through a 32-bit copy.
+    const bool bDirect =
+        pixels.format() == QImage::Format_RGB32 || pixels.format() == QImage::Format_ARGB32;
+    const QImage image = bDirect ? pixels : pixels.convertToFormat(QImage::Format_RGB32);
+    const int nWidth = image.width();
+    const int nHeight = image.height();
+    if (nWidth <= 0 || nHeight <= 0) return 0;
+
+    if (pBits == nullptr) {
+        if (header.biBitCount == 0) {
+            header.biWidth = nWidth;
+            header.biHeight = nHeight;
+            header.biPlanes = 1;
+            header.biBitCount = 32;
+            header.biCompression = BI_RGB;
+            header.biXPelsPerMeter = 0;
+            header.biYPelsPerMeter = 0;
+            header.biClrUsed = 0;
+            header.biClrImportant = 0;
+        } else {
+            if (header.biBitCount != 24 && header.biBitCount != 32) return 0;
+            header.biWidth = nWidth;
+            header.biHeight = header.biHeight < 0 ? -nHeight : nHeight;
+        }
+        header.biSizeImage =
+            static_cast<std::uint32_t>(DibStride(nWidth, header.biBitCount)) * nHeight;
+        return nHeight;
+    }
+
+    const int nBitCount = header.biBitCount;
+    if ((nBitCount != 24 && nBitCount != 32) || header.biCompression != BI_RGB) return 0;
+    const std::int64_t nSignedHeight = header.biHeight;
+    if (header.biWidth != nWidth || (nSignedHeight != nHeight && nSignedHeight != -nHeight))
+        return 0;
+    if (uStartScan >= static_cast<unsigned>(nHeight)) return 0;
+    const int nLines = static_cast<int>(
+        std::min<unsigned>(cScanLines, static_cast<unsigned>(nHeight) - uStartScan));
+    if (nLines <= 0) return 0;
+    const bool bBottomUp = nSignedHeight > 0;
+    const int nStride = DibStride(nWidth, nBitCount);
+    const int nBytesPerPixel = nBitCount / 8;
+    auto* pOut = static_cast<unsigned char*>(pBits);
+    for (int nLine = 0; nLine < nLines; ++nLine) {
+        const int nStored = static_cast<int>(uStartScan) + nLine;
+        const int y = bBottomUp ? nHeight - 1 - nStored : nStored;
+        const auto* pRow = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        unsigned char* pDst = pOut + static_cast<std::int64_t>(nLine) * nStride;
+        std::memset(pDst, 0, static_cast<std::size_t>(nStride));
+        for (int x = 0; x < nWidth; ++x) {
+            const QRgb rgb = pRow[x];
+            pDst[x * nBytesPerPixel] = static_cast<unsigned char>(qBlue(rgb));
+            pDst[x * nBytesPerPixel + 1] = static_cast<unsigned char>(qGreen(rgb));
+            pDst[x * nBytesPerPixel + 2] = static_cast<unsigned char>(qRed(rgb));
+        }
+    }
+    header.biSizeImage = static_cast<std::uint32_t>(nStride) * nHeight;
+    return nLines;
+}

@@ -336,3 +336,16 @@ class CDC {
   protected:
     std::unique_ptr<DCData> m_pData;
 };
+
+// Reads a bitmap's pixels as a device-independent bitmap: 24-bit (blue, green, red) or 32-bit
+// (blue, green, red, 0) rows of BI_RGB pixels, padded to DibStride; bottom up when
+// pInfo->bmiHeader.biHeight is positive, top down when negative. The header's width and
+// height must be the bitmap's. Scan lines uStartScan to uStartScan + cScanLines - 1, counted
+// in the order they are stored, are written from the start of pBits, which must hold that
+// many rows. Returns the number of scan lines written, 0 on failure. With pBits null nothing
+// is written: a header whose biBitCount is 0 gets the bitmap's whole description (32 bits),
+// else its size fields are filled in (biWidth, biHeight kept in its sign, biSizeImage); the
+// result is then the bitmap's height. pDC may be null; uUsage is DIB_RGB_COLORS (these depths
+// have no colour table).
+int GetDIBits(CDC* pDC, CBitmap* hBitmap, unsigned uStartScan, unsigned cScanLines, void* pBits,
+              BITMAPINFO* pInfo, unsigned uUsage);

@@ -5,6 +5,7 @@
 // editor is written against and implemented on Qt widgets. Nothing here names a Qt type
 // except AttachWidget, for hosts that are Qt programs.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -422,17 +423,86 @@ class CMenu {
 };
 
 // --- Clipboard ---------------------------------------------------------------------------------
+// The system clipboard, shaped like the Windows one: open it, empty it and set the data of
+// each format, or read the data of a format, then close it. What is set reaches other programs
+// when the clipboard is closed, all formats at once; until then reads (GetClipboardData,
+// IsClipboardFormatAvailable) still see the content from before. Setting data without
+// emptying first keeps the formats already there that are not set again. Everything fails
+// (FALSE, null) without a QGuiApplication. Data from other programs is taken as absent when
+// it is absurdly large (text, HTML or private data over 64 MB, images over 16384 pixels a
+// side).
+
 // The id of a private clipboard format (0xC000 and up); the same name, whatever its ASCII
-// case, always gives the same id.
+// case, always gives the same id. Other programs see the format under its name as first
+// registered, as a MIME type of that name.
 UINT RegisterClipboardFormat(const char* szFormat);
 // One opener at a time: opening again, by any window, fails until the clipboard is closed.
 BOOL OpenClipboard(CWnd* pWnd);
+// Closes the clipboard; when it was emptied or data were set while it was open, the new
+// content goes to the system clipboard now (owned by this process from then on).
 BOOL CloseClipboard();
-// Standard formats: 8-bit text and a bitmap.
+// Standard formats: 8-bit text (GBK bytes, ending with a zero byte; other programs see it as
+// Unicode text) and a bitmap.
 inline constexpr UINT CF_TEXT = 1;
 inline constexpr UINT CF_BITMAP = 2;
+// HTML text (GBK bytes, ending with a zero byte; other programs see it as HTML). Not a
+// Windows standard format: Windows registers "HTML Format" with a header of offsets instead.
+inline constexpr UINT CF_HTML = 0x0082;
 // Whether the system clipboard holds data of the format (standard or private).
 BOOL IsClipboardFormatAvailable(UINT nFormat);
+// Drops every format's data; the clipboard must be open. FALSE when it is not.
+BOOL EmptyClipboard();
+
+// Global memory for clipboard data: a block of bytes, zero-filled when allocated.
+struct GlobalBlock;
+using HGLOBAL = GlobalBlock*;
+using HANDLE = void*;
+using HBITMAP = CBitmap*;
+inline constexpr UINT GMEM_MOVEABLE = 0x0002;
+inline constexpr UINT GMEM_ZEROINIT = 0x0040;
+inline constexpr UINT GMEM_SHARE = 0x2000;
+inline constexpr UINT GMEM_DDESHARE = GMEM_SHARE;
+inline constexpr UINT GHND = GMEM_MOVEABLE | GMEM_ZEROINIT;
+// Null when the memory cannot be had (or for 0 bytes).
+HGLOBAL GlobalAlloc(UINT nFlags, std::size_t nBytes);
+// The block's bytes; null for a null handle or one that is no live block.
+void* GlobalLock(HGLOBAL hMem);
+// As on Windows: TRUE while the block stays locked, FALSE once it is unlocked.
+BOOL GlobalUnlock(HGLOBAL hMem);
+// The block's size in bytes; 0 for a handle that is no live block.
+std::size_t GlobalSize(HGLOBAL hMem);
+// Frees the block; returns null (a handle that is no live block is returned as it is).
+HGLOBAL GlobalFree(HGLOBAL hMem);
+
+// Sets the data of a format while the clipboard is open: an HGLOBAL for CF_TEXT and CF_HTML
+// (the bytes up to the first zero byte) and private formats (all its bytes as they are), an
+// HBITMAP for CF_BITMAP.
+// The clipboard owns the data from then on (a bitmap is copied; the caller keeps its own).
+// Returns hData, or null when the clipboard is not open or the format is unknown (the data
+// are then the caller's).
+HANDLE SetClipboardData(UINT nFormat, HANDLE hData);
+// The data of a format while the clipboard is open, owned by the clipboard until it is
+// closed: an HGLOBAL for CF_TEXT (another program's Unicode text as GBK, what GBK cannot hold
+// left out; line ends as they are), CF_HTML and private formats (GlobalSize: the byte count);
+// an HBITMAP for CF_BITMAP. Asked again while open, a format gives the same handle. Null when
+// the format is not there (or a private format's data are empty) or the clipboard is not
+// open.
+HANDLE GetClipboardData(UINT nFormat);
+
+namespace tessel::platform {
+
+// Delayed rendering: a format whose data are made only when a program asks for them (on
+// Windows the clipboard's owner is sent WM_RENDERFORMAT; here the owner gives the function
+// that makes them). While the clipboard is open; the data are the bytes SetClipboardData
+// would take (GBK text for CF_TEXT and CF_HTML), made at most once, on this thread, from the
+// event loop or a read. FALSE when the clipboard is not open or the format is unknown.
+BOOL SetClipboardDataLater(UINT nFormat, std::function<std::string()> render);
+// The number of the content this process last put on the clipboard (it grows with each
+// close that set or emptied something), while the clipboard still holds that content; 0 when
+// it holds another program's, or nothing this process set.
+unsigned long OwnClipboardContent();
+
+}  // namespace tessel::platform
 
 // --- Hosts and tests ---------------------------------------------------------------------------
 namespace tessel::platform {

@@ -29,6 +29,12 @@ inline constexpr UINT kHotLink = 53018;
 inline constexpr UINT kLowered = 53026;
 inline constexpr UINT kRaised = 53027;
 inline constexpr UINT kProperties = 53028;
+// Commands of the editor's own beyond the tool bars': undo, redo, select all and paste as plain
+// text, for hosts' menus and the keyboard shortcuts.
+inline constexpr UINT kUndo = 53090;
+inline constexpr UINT kRedo = 53091;
+inline constexpr UINT kSelectAll = 53092;
+inline constexpr UINT kPastePlain = 53093;
 
 // The tool window's boxes, whose CBN_SELCHANGE notifications reach the editor.
 inline constexpr UINT kSizeBox = 53024;

@@ -157,14 +157,15 @@ TEST_F(PlayerTest, ACommentOnlyScriptDoesNothing) {
 
 // --- Prints -----------------------------------------------------------------------------------
 
-// An empty page: the cursor at the start, nothing selected, the starting format, one empty
+// An empty page: the cursor at the start, nothing selected (the paint has drawn the empty
+// selection, which sets m_bSelected), the starting format, one empty
 // row of 18 pixels, and the caret 2 pixels wide and 17 high (no character before it) with
 // its foot on the row's foot.
 TEST_F(PlayerTest, PrintsOfAnEmptyPageShowTheEditorsStartingState) {
     EXPECT_EQ(Out("print caret\nprint selection\nprint markup\nprint dump\nprint rows\n"
                   "print format\nprint caretbox\n"),
               "0 0 0\n"
-              "0 0 0 0 0 0 0 0\n"
+              "0 0 0 0 0 0 1 0\n"
               "\n"
               "end\n"
               "18 0 0 0\nend\n"

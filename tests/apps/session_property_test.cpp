@@ -5,17 +5,25 @@
 // characters, punctuation and line breaks, runs longer than the reader keeps, pages longer than
 // the row table holds, pictures, formulas, fill-in frames, check boxes, two-column frames). A
 // session is a random sequence of what a user does: typing English and Chinese (by keys and by
-// an input method), Enter, Tab, Backspace, Delete, the arrows, Home, End, Shift selections and
-// clicks anywhere in the window. Each step goes in through the scripted-session player, so
-// through Qt's events, and after it:
+// an input method), Enter, Tab, Backspace, Delete, the arrows, Home, End, Shift selections,
+// clicks and drags anywhere in the window, select all, cut, copy and paste (of its own copies,
+// of text and of bitmaps other programs put on the clipboard), undo and redo. Each step goes in
+// through the scripted-session player, so through Qt's events, and after it:
 // - the cursor of every editor is a place of its document;
 // - every row of the row table starts at a place inside its document;
 // - the markup handed back reads back to the same elements;
 // - a shadow model predicts the editor's document: the page as one string of bytes (an object
 //   counts as one unit), where typing inserts the typed bytes at the offset the cursor stands
 //   for (after removing a selection), Backspace removes the character before it and Delete the
-//   one after it, and the moves change nothing. The cursor's offset after each change is
-//   predicted too.
+//   one after it, and the moves change nothing; a cut removes the selection into the model's
+//   clipboard, a copy copies it there, a paste replaces the selection by the clipboard's units
+//   (its own copies as they were, another program's text as its GBK bytes, a bitmap as one
+//   picture). The cursor's offset after each change is predicted too;
+// - undo and redo give back the pages the session went through: a model of the history keeps
+//   the page after each step (a run of typed characters, or of Backspaces, is one step), and
+//   an undo must give the page before the last step back, with the cursor and the selection
+//   where they were before it. At the end every step is undone, which must give the page as
+//   it was opened, then redone, which must give the last page.
 // The model has its own word rule and offsets, written from the rules and not from the editor.
 //
 // TESSEL_SESSIONS sets the number of sessions (a small number by default, so that the
@@ -24,6 +32,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <optional>
@@ -317,16 +326,28 @@ std::string RandomPage(Random& random) {
 
 // --- Steps -------------------------------------------------------------------------------------
 
-enum class Change { kNone, kType, kBack, kDelete };
+enum class Change { kNone, kType, kBack, kDelete, kCut, kCopy, kPaste, kUndo, kRedo };
 
 struct Step {
+    Step(std::string script, Change c, std::string bytes)
+        : strScript(std::move(script)), change(c), strBytes(std::move(bytes)) {}
     std::string strScript;  // the player's lines
     Change change = Change::kNone;
     std::string strBytes;  // what kType types, in GBK
+    // What the step puts on the clipboard as another program would: text (GBK) or a picture.
+    std::optional<std::string> foreignText;
+    bool bForeignBitmap = false;
+    bool bAnswered = false;  // a bitmap paste is given a file name
 };
 
-Step RandomStep(Random& random) {
-    const int n = random.Below(100);
+// The file a bitmap paste writes: one per session and step, in the build's scratch folder.
+std::string PictureFile(int nSeed, int nStep) {
+    return testing::TempDir() + "session-" + std::to_string(nSeed) + "-" + std::to_string(nStep) +
+           ".bmp";
+}
+
+Step RandomStep(Random& random, int nSeed, int nStep) {
+    const int n = random.Below(130);
     if (n < 18) {
         const std::string word = random.Pick(kEnglish);
         return {"type " + word + "\n", Change::kType, word};
@@ -341,12 +362,12 @@ Step RandomStep(Random& random) {
     if (n < 37) return {"type  \n", Change::kType, " "};
     if (n < 47) return {"key Back\n", Change::kBack, ""};
     if (n < 55) return {"key Delete\n", Change::kDelete, ""};
-    if (n < 85) {
+    if (n < 80) {
         static const std::vector<std::string> moves = {"Left", "Right", "Up",   "Down",
                                                        "Home", "End",   "Left", "Right"};
         return {"key " + random.Pick(moves) + "\n", Change::kNone, ""};
     }
-    if (n < 92) {
+    if (n < 87) {
         // A Shift selection over a few steps.
         static const std::vector<std::string> moves = {"Left", "Right", "Up",
                                                        "Down", "Home",  "End"};
@@ -355,9 +376,42 @@ Step RandomStep(Random& random) {
             script += "key " + random.Pick(moves) + " shift\n";
         return {script + "keyup Shift\n", Change::kNone, ""};
     }
-    return {"click " + std::to_string(random.Below(kWidth + 20) - 10) + " " +
-                std::to_string(random.Below(kHeight + 20) - 10) + "\n",
-            Change::kNone, ""};
+    auto point = [&random] {
+        return std::to_string(random.Below(kWidth + 20) - 10) + " " +
+               std::to_string(random.Below(kHeight + 20) - 10);
+    };
+    if (n < 92) return {"click " + point() + "\n", Change::kNone, ""};
+    if (n < 98) {
+        // A drag: the press, a move or two, the release.
+        std::string script = "down " + point() + "\n";
+        for (int i = 1 + random.Below(2); i > 0; --i)
+            script += "move " + point() + "\n";
+        return {script + "up " + point() + "\n", Change::kNone, ""};
+    }
+    if (n < 100) return {"key A ctrl\n", Change::kNone, ""};
+    if (n < 106) return {"key X ctrl\n", Change::kCut, ""};
+    if (n < 112) return {"key C ctrl\n", Change::kCopy, ""};
+    if (n < 119) return {"key V ctrl\n", Change::kPaste, ""};
+    if (n < 121) {
+        const std::string text =
+            random.Pick(kEnglish) + (random.Chance(50) ? "\\n" : "") + random.Pick(kChinese) + "😀";
+        Step step{"clipboard text " + text + "\nkey V ctrl\n", Change::kPaste, ""};
+        // The escape is the player's; the emoji is no GBK character and is dropped.
+        std::string typed = text.substr(0, text.size() - 4);
+        if (const auto at = typed.find("\\n"); at != std::string::npos) typed.replace(at, 2, "\n");
+        step.foreignText = tessel::platform::Utf8ToGbk(typed);
+        return step;
+    }
+    if (n < 122) {
+        Step step{"clipboard bitmap 3 2 FF8000\n", Change::kPaste, ""};
+        step.bForeignBitmap = true;
+        step.bAnswered = random.Chance(80);
+        if (step.bAnswered) step.strScript += "answer file " + PictureFile(nSeed, nStep) + "\n";
+        step.strScript += "key V ctrl\n";
+        return step;
+    }
+    if (n < 127) return {"key Z ctrl\n", Change::kUndo, ""};
+    return {random.Chance(50) ? "key Y ctrl\n" : "key Z ctrl shift\n", Change::kRedo, ""};
 }
 
 // --- The sessions ------------------------------------------------------------------------------
@@ -422,56 +476,244 @@ std::string Unsound(CTesselEdit& top, const std::string& strProject) {
     return "";
 }
 
-// What the model expects of the key editor after a change.
-struct Prediction {
-    Shadow shadow;
-    std::optional<int> nCursor;  // the cursor's offset, where the rules fix it
+// What the model's clipboard holds: the units of its own last cut or copy, or what another
+// program put there.
+struct ClipModel {
+    enum class Kind { kNone, kOwn, kText, kBitmap } kind = Kind::kNone;
+    Shadow units;            // kOwn: the units copied; kText: the text's bytes
+    bool bAnswered = false;  // kBitmap: the paste's file dialog is answered
 };
 
-Prediction Predict(CTesselEdit& editor, const Step& step) {
+constexpr int kFrameUnit = 256 + kKindColumnFrame;
+constexpr int kFlatFrameUnit = 256 + kKindMultiColumn;
+
+// What the model expects of the key editor after a change: the page's units, when the rules
+// fix them, and the cursor's offset, where they fix it.
+struct Prediction {
+    std::optional<Shadow> shadow;
+    std::optional<int> nCursor;
+};
+
+Prediction Predict(CTesselEdit& editor, const Step& step, ClipModel& clip) {
     const std::vector<const CLink*> links = Elements(editor.m_pList);
     Prediction p{ShadowOf(links), std::nullopt};
+    Shadow& shadow = *p.shadow;
     int k = OffsetOf(links, editor.m_CurPos);
-    const int nLo = OffsetOf(links, editor.m_SelStart);
-    const int nHi = OffsetOf(links, editor.m_SelEnd);
+    const int nLo = std::min(OffsetOf(links, editor.m_SelStart), OffsetOf(links, editor.m_SelEnd));
+    const int nHi = std::max(OffsetOf(links, editor.m_SelStart), OffsetOf(links, editor.m_SelEnd));
     const bool bSelection = editor.m_SelStart != editor.m_SelEnd;
+    auto removeSelection = [&] {
+        shadow.erase(shadow.begin() + nLo, shadow.begin() + nHi);
+        k = nLo;
+    };
     switch (step.change) {
         case Change::kNone:
+        case Change::kUndo:
+        case Change::kRedo:
             return p;
         case Change::kType:
-            if (bSelection) {
-                p.shadow.erase(p.shadow.begin() + std::min(nLo, nHi),
-                               p.shadow.begin() + std::max(nLo, nHi));
-                k = std::min(nLo, nHi);
-            }
-            p.shadow.insert(p.shadow.begin() + k, step.strBytes.begin(), step.strBytes.end());
+            if (bSelection) removeSelection();
+            shadow.insert(shadow.begin() + k, step.strBytes.begin(), step.strBytes.end());
             for (std::size_t i = 0; i < step.strBytes.size(); ++i)
-                p.shadow[k + i] = static_cast<unsigned char>(step.strBytes[i]);
+                shadow[k + i] = static_cast<unsigned char>(step.strBytes[i]);
             p.nCursor = k + static_cast<int>(step.strBytes.size());
             return p;
         case Change::kBack:
             if (k > 0) {
                 const int n = CharacterUnits(links, k - 1);
-                p.shadow.erase(p.shadow.begin() + k - n, p.shadow.begin() + k);
+                shadow.erase(shadow.begin() + k - n, shadow.begin() + k);
                 k -= n;
             }
             p.nCursor = k;
             return p;
         case Change::kDelete:
             if (bSelection) {
-                p.shadow.erase(p.shadow.begin() + std::min(nLo, nHi),
-                               p.shadow.begin() + std::max(nLo, nHi));
-                p.nCursor = std::min(nLo, nHi);
-            } else if (k < static_cast<int>(p.shadow.size())) {
+                removeSelection();
+            } else if (k < static_cast<int>(shadow.size())) {
                 const int n = CharacterUnits(links, k);
-                p.shadow.erase(p.shadow.begin() + k, p.shadow.begin() + k + n);
-                p.nCursor = k;
-            } else {
+                shadow.erase(shadow.begin() + k, shadow.begin() + k + n);
+            }
+            p.nCursor = k;
+            return p;
+        case Change::kCopy:
+        case Change::kCut:
+            // An empty selection leaves the clipboard as it was.
+            if (nLo < nHi) {
+                clip.kind = ClipModel::Kind::kOwn;
+                clip.units.assign(shadow.begin() + nLo, shadow.begin() + nHi);
+            }
+            if (step.change == Change::kCut && bSelection) {
+                removeSelection();
                 p.nCursor = k;
             }
             return p;
+        case Change::kPaste: {
+            if (step.foreignText) {
+                clip.kind = ClipModel::Kind::kText;
+                clip.units.assign(step.foreignText->begin(), step.foreignText->end());
+                for (int& u : clip.units)
+                    u &= 0xFF;
+            } else if (step.bForeignBitmap) {
+                clip.kind = ClipModel::Kind::kBitmap;
+                clip.bAnswered = step.bAnswered;
+            } else {
+                // An answer serves one file dialog only.
+                clip.bAnswered = false;
+            }
+            Shadow insert;
+            if (clip.kind == ClipModel::Kind::kOwn || clip.kind == ClipModel::Kind::kText)
+                insert = clip.units;
+            else if (clip.kind == ClipModel::Kind::kBitmap && clip.bAnswered)
+                insert = {256 + kKindImage};
+            const bool bColumn = editor.m_nEditID != -1;
+            const auto frames = std::count(insert.begin(), insert.end(), kFrameUnit) +
+                                std::count(insert.begin(), insert.end(), kFlatFrameUnit);
+            // Frames do not nest: a column takes nothing from a clipboard that holds one.
+            if (bColumn && frames > 0) insert.clear();
+            // What is pasted replaces the selection, whatever is pasted.
+            if (bSelection) removeSelection();
+            if (!bColumn && frames > 0) {
+                // A frame beyond the eighth has no column editors to go to: it stays in its
+                // flat form, which the model does not follow.
+                if (std::count(shadow.begin(), shadow.end(), kFrameUnit) + frames > kMaxFrames)
+                    p.shadow.reset();
+            }
+            if (p.shadow) shadow.insert(shadow.begin() + k, insert.begin(), insert.end());
+            p.nCursor = k + static_cast<int>(insert.size());
+            if (!p.shadow) p.nCursor.reset();
+            return p;
+        }
     }
     return p;
+}
+
+// The whole page, columns included, one line per element of its flat form with every slot's
+// value and text. Left out: a frame's number in the table of column editors (an undo may give
+// a frame another free row of the table) and a formula's size, which the layout writes when it
+// has measured the formula.
+std::vector<std::string> ExactPage(CTesselEdit& top) {
+    CMyList flat;
+    top.FlattenInto(flat);
+    std::vector<std::string> lines;
+    for (const CLink* p = flat.FirstLink(); p; p = p->m_pNext) {
+        std::string line = std::to_string(p->m_nKind);
+        const int nFrameNumberSlot =
+            p->m_nKind == kKindMultiColumn ? 2 + tessel::slots::ColumnCount(*p) : -1;
+        const bool bFormula = p->m_nKind == kKindFormula;
+        auto add = [&](const LINKPARAM* slots, int n, int nSkip) {
+            for (int i = 0; i < n; ++i) {
+                const bool bSize = bFormula && slots == p->m_Command && (i == 2 || i == 3);
+                if (i != nSkip && !bSize)
+                    line += '|' + std::to_string(slots[i].nValue) + ':' + slots[i].strText;
+            }
+            line += '/';
+        };
+        add(p->m_Font, kFontSlots, -1);
+        add(p->m_Color, kColorSlots, -1);
+        add(p->m_FootNote, kFootNoteSlots, -1);
+        add(p->m_HotLink, kHotLinkSlots, -1);
+        add(p->m_Command, kCommandSlots, nFrameNumberSlot);
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
+
+// Where the user is: the editor the keys reach and its cursor and selection.
+struct Where {
+    int nEditID = -1;
+    TEXTPOS cursor, selStart, selEnd;
+    bool operator==(const Where&) const = default;
+};
+
+Where WhereOf(CTesselEdit& editor) {
+    return {editor.m_nEditID, editor.m_CurPos, editor.m_SelStart, editor.m_SelEnd};
+}
+
+std::string Describe(const Where& w) {
+    auto pos = [](const TEXTPOS& p) {
+        return std::to_string(p.nLink) + " " + std::to_string(p.nWord) + " " +
+               std::to_string(p.nChar);
+    };
+    return "editor " + std::to_string(w.nEditID) + " cursor " + pos(w.cursor) + " selection " +
+           pos(w.selStart) + " - " + pos(w.selEnd);
+}
+
+// The history as the rules make it: the page after every step, and where the user was before
+// each step. A run of typed characters, or of Backspaces, with nothing between them that
+// moved the cursor, is one step; an undo or a redo ends a run (one with nothing to undo or
+// redo does nothing at all).
+class HistoryModel {
+  public:
+    explicit HistoryModel(std::vector<std::string> opened) { m_pages.push_back(std::move(opened)); }
+
+    // After a step that was no undo or redo: the page it left, where the user was before it
+    // and after it.
+    void After(Change change, std::vector<std::string> page, const Where& before,
+               const Where& after) {
+        const bool bRun = change == Change::kType || change == Change::kBack;
+        if (page == m_pages[m_nAt]) {
+            // A run that put back what was there (a selection typed over with its own text)
+            // is no step, and what follows starts a new one.
+            if (bRun && before != after) m_bJoinable = false;
+            return;
+        }
+        if (bRun && m_bJoinable && change == m_lastChange && before == m_lastAfter) {
+            m_pages.resize(m_nAt + 1);
+            m_before.resize(m_nAt);
+            m_pages[m_nAt] = std::move(page);
+        } else {
+            m_pages.resize(m_nAt + 1);
+            m_before.resize(m_nAt);
+            m_pages.push_back(std::move(page));
+            m_before.push_back(before);
+            ++m_nAt;
+        }
+        m_lastChange = change;
+        m_bJoinable = bRun;
+        m_lastAfter = after;
+    }
+    // An undo: the page and the place it must give back; nothing when none is left.
+    std::optional<std::pair<std::vector<std::string>, Where>> Undo() {
+        if (m_nAt == 0) return std::nullopt;  // nothing happens, and a run goes on
+        m_bJoinable = false;
+        --m_nAt;
+        return std::make_pair(m_pages[m_nAt], m_before[m_nAt]);
+    }
+    std::optional<std::vector<std::string>> Redo() {
+        if (m_nAt + 1 >= m_pages.size()) return std::nullopt;
+        m_bJoinable = false;
+        return m_pages[++m_nAt];
+    }
+    const std::vector<std::string>& Current() const { return m_pages[m_nAt]; }
+    const std::vector<std::string>& Opened() const { return m_pages.front(); }
+    const std::vector<std::string>& Last() const { return m_pages.back(); }
+    std::size_t Steps() const { return m_nAt; }
+    std::size_t Redoable() const { return m_pages.size() - 1 - m_nAt; }
+
+  private:
+    std::vector<std::vector<std::string>> m_pages;
+    std::vector<Where> m_before;
+    std::size_t m_nAt = 0;
+    Change m_lastChange = Change::kNone;
+    bool m_bJoinable = false;
+    Where m_lastAfter;
+};
+
+std::string FirstDifference(const std::vector<std::string>& a, const std::vector<std::string>& b) {
+    for (std::size_t i = 0; i < std::max(a.size(), b.size()); ++i) {
+        const std::string x = i < a.size() ? a[i] : "(none)";
+        const std::string y = i < b.size() ? b[i] : "(none)";
+        if (x != y)
+            return "element " + std::to_string(i) + ":\n  " + tessel::platform::GbkToUtf8(x) +
+                   "\n  " + tessel::platform::GbkToUtf8(y);
+    }
+    return "";
+}
+
+// The editor with the number a history step names, among the top-level editor's.
+CTesselEdit* EditorNumbered(CTesselEdit& top, int nEditID) {
+    if (nEditID == -1) return &top;
+    return top.m_pChildEdit[nEditID / kMaxColumns][nEditID % kMaxColumns];
 }
 
 std::string Describe(const Shadow& s) {
@@ -498,6 +740,10 @@ TEST_F(SessionPropertyTest, RandomSessionsKeepTheDocumentSoundAndAsTheRulesPredi
         tessel::platform::ProcessEvents();
         CTesselEdit& top = pHost->Editor();
         tessel::play::Player player(top);
+        // Each session starts with a clipboard nobody has filled.
+        ASSERT_EQ(player.Play("clipboard clear\n").nExit, 0);
+        ClipModel clip;
+        HistoryModel history(ExactPage(top));
         std::string script;
         auto context = [&] {
             return "seed " + std::to_string(nSeed) + ", page:\n" +
@@ -505,20 +751,62 @@ TEST_F(SessionPropertyTest, RandomSessionsKeepTheDocumentSoundAndAsTheRulesPredi
         };
         ASSERT_EQ(Unsound(top, settings.strProject), "") << context();
         for (int i = 0; i < nSteps; ++i) {
-            const Step step = RandomStep(random);
+            const Step step = RandomStep(random, nSeed, i);
             CTesselEdit& target = KeyEditor(top);
-            const Prediction expected = Predict(target, step);
+            const Where before = WhereOf(target);
+            const Prediction expected = Predict(target, step, clip);
             script += step.strScript;
             const tessel::play::PlayResult result = player.Play(step.strScript);
             ASSERT_EQ(result.nExit, 0) << result.strError << "\n" << context();
             ASSERT_EQ(Unsound(top, settings.strProject), "") << context();
+            const std::vector<std::string> now = ExactPage(top);
+            if (step.change == Change::kUndo) {
+                const auto back = history.Undo();
+                const std::vector<std::string>& want = back ? back->first : history.Current();
+                ASSERT_EQ(FirstDifference(now, want), "") << "undo\n" << context();
+                if (back) {
+                    CTesselEdit* pEditor = EditorNumbered(top, back->second.nEditID);
+                    ASSERT_NE(pEditor, nullptr) << context();
+                    ASSERT_EQ(Describe(WhereOf(*pEditor)), Describe(back->second)) << "undo\n"
+                                                                                   << context();
+                }
+                continue;
+            }
+            if (step.change == Change::kRedo) {
+                const auto forward = history.Redo();
+                ASSERT_EQ(FirstDifference(now, forward ? *forward : history.Current()), "")
+                    << "redo\n"
+                    << context();
+                continue;
+            }
+            history.After(step.change, now, before, WhereOf(KeyEditor(top)));
             if (step.change == Change::kNone && &KeyEditor(top) != &target) continue;
             const std::vector<const CLink*> links = Elements(target.m_pList);
-            ASSERT_EQ(Describe(ShadowOf(links)), Describe(expected.shadow)) << context();
+            if (expected.shadow) {
+                ASSERT_EQ(Describe(ShadowOf(links)), Describe(*expected.shadow)) << context();
+            }
             if (expected.nCursor) {
                 ASSERT_EQ(OffsetOf(links, target.m_CurPos), *expected.nCursor) << context();
             }
         }
+        // Undoing every step gives the page as it was opened, redoing them all the last page.
+        const std::size_t nUndo = history.Steps(), nRedo = nUndo + history.Redoable();
+        for (std::size_t n = 0; n < nUndo; ++n) {
+            ASSERT_EQ(top.CanUndo(), 1) << "undo " << n << " of " << nUndo << "\n" << context();
+            ASSERT_EQ(top.Undo(), 1) << context();
+            tessel::platform::ProcessEvents();
+        }
+        ASSERT_EQ(top.CanUndo(), 0) << context();
+        ASSERT_EQ(FirstDifference(ExactPage(top), history.Opened()), "") << "all undone\n"
+                                                                         << context();
+        ASSERT_EQ(Unsound(top, settings.strProject), "") << context();
+        for (std::size_t n = 0; n < nRedo; ++n) {
+            ASSERT_EQ(top.Redo(), 1) << "redo " << n << " of " << nRedo << "\n" << context();
+            tessel::platform::ProcessEvents();
+        }
+        ASSERT_EQ(top.CanRedo(), 0) << context();
+        ASSERT_EQ(FirstDifference(ExactPage(top), history.Last()), "") << "all redone\n"
+                                                                       << context();
         tessel::platform::ProcessEvents();
     }
 }

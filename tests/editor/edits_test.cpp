@@ -47,7 +47,7 @@ class EditsTest : public testing::Test {
                                                   : "#" + std::to_string(p->m_nKind));
         return out;
     }
-    Document Doc() { return Document{m_list, m_cursor, m_selStart, m_selEnd, {}}; }
+    Document Doc() { return Document{m_list, m_cursor, m_selStart, m_selEnd, {}, {}}; }
 
     CMyList m_list;
     TEXTPOS m_cursor, m_selStart, m_selEnd;

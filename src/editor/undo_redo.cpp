@@ -1,0 +1,163 @@
+// Undo and redo. The exit sequence of every change (FinishChange) records the change in the
+// history of the top-level editor, whichever of its editors made it: the history compares the
+// page, columns included, with the page as last recorded. The positions a change starts from
+// are those every message leaves behind (WindowProc), so no command has to announce a change.
+#include <algorithm>
+
+#include "editor/tessel_edit.h"
+#include "widgets/edit_commands.h"
+
+using tessel::editor::EditPositions;
+using tessel::editor::UndoStep;
+
+LRESULT CTesselEdit::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    // A handler may release this editor (a column editor whose frame went): the token says
+    // whether the object is still there to note anything.
+    // Messages that arrive while a handler runs (the windows a paste opens send some) are part
+    // of that handler's work: only the outermost one notes the positions.
+    const std::shared_ptr<bool> pAlive = m_pAlive;
+    ++m_nDispatchDepth;
+    const LRESULT nResult = CWnd::WindowProc(message, wParam, lParam);
+    if (!*pAlive) return nResult;
+    if (--m_nDispatchDepth == 0 && message != WM_DESTROY) m_RestPositions = Positions();
+    return nResult;
+}
+
+EditPositions CTesselEdit::Positions() const {
+    return EditPositions{m_nEditID, m_CurPos, m_SelStart, m_SelEnd};
+}
+
+void CTesselEdit::RecordChange() {
+    const tessel::editor::StepKind kind = m_NextStepKind;
+    m_NextStepKind = tessel::editor::StepKind::kOther;
+    const EditPositions after = Positions();
+    CTesselEdit& owner = HistoryOwner();
+    if (owner.m_pHistory) owner.m_pHistory->Record(owner.FlatView(), m_RestPositions, after, kind);
+    m_RestPositions = after;
+}
+
+CTesselEdit* CTesselEdit::EditorById(int nEditID) {
+    if (nEditID == -1) return this;
+    if (nEditID < 0 || nEditID >= kMaxFrames * kMaxColumns) return nullptr;
+    return m_pChildEdit[nEditID / kMaxColumns][nEditID % kMaxColumns];
+}
+
+int CTesselEdit::CanUndo() const {
+    const CTesselEdit& owner = m_pOwnerEdit ? *m_pOwnerEdit : *this;
+    return owner.m_pHistory && owner.m_pHistory->CanUndo() ? 1 : 0;
+}
+
+int CTesselEdit::CanRedo() const {
+    const CTesselEdit& owner = m_pOwnerEdit ? *m_pOwnerEdit : *this;
+    return owner.m_pHistory && owner.m_pHistory->CanRedo() ? 1 : 0;
+}
+
+int CTesselEdit::Undo() {
+    return UndoOrRedo(true);
+}
+
+int CTesselEdit::Redo() {
+    return UndoOrRedo(false);
+}
+
+int CTesselEdit::UndoOrRedo(bool bUndo) {
+    if (m_pOwnerEdit) {
+        // The step may replace this very column editor: the owner takes it after this
+        // message is done.
+        const int nCan = bUndo ? CanUndo() : CanRedo();
+        m_pOwnerEdit->PostMessage(WM_COMMAND,
+                                  bUndo ? tessel::commands::kUndo : tessel::commands::kRedo, 0);
+        return nCan;
+    }
+    if (!m_pHistory || !m_hWnd) return 0;
+    const UndoStep* pStep = bUndo ? m_pHistory->Undo() : m_pHistory->Redo();
+    if (!pStep) return 0;
+    ApplyStep(*pStep, bUndo);
+    return 1;
+}
+
+void CTesselEdit::ApplyStep(const UndoStep& step, bool bUndo) {
+    const auto& now = bUndo ? step.after : step.before;   // what the page holds there now
+    const auto& back = bUndo ? step.before : step.after;  // what it is to hold
+    const EditPositions& pos = bUndo ? step.posBefore : step.posAfter;
+
+    // A change that begins and ends among the top-level elements is made where it is: the
+    // flat range maps onto the document's own list, frames in it leave with their column
+    // editors and frames that come back get new ones. A change inside a column, or a page
+    // that is not what the step expects, is built again from the page the history now holds,
+    // column editors included.
+    bool bSpliced = false;
+    const std::vector<tessel::editor::FlatEntry> view = FlatView();
+    const std::size_t nFrom = static_cast<std::size_t>(step.nFrom);
+    const std::size_t nTo = nFrom + now.size();
+    bool bTopLevel = nTo <= view.size();
+    // The index in the document's list of the flat place nFrom, and how many of the list's
+    // elements the range covers, found by counting the entries outside columns. The column
+    // marks of a frame are entries of no element; a frame the column table had no room for
+    // stays in the list in its flat form, marks and all, as elements of the list.
+    int nIndex = 0, nCount = 0, nDepth = 0;
+    for (std::size_t i = 0; bTopLevel && i < nTo; ++i) {
+        const tessel::editor::FlatEntry& e = view[i];
+        if (!e.pLink && e.nKind == kKindStartColumn)
+            ++nDepth;
+        else if (!e.pLink && e.nKind == kKindEndColumn)
+            --nDepth;
+        else if (nDepth == 0)
+            ++(i < nFrom ? nIndex : nCount);
+        if (i + 1 == nFrom && nDepth != 0) bTopLevel = false;
+    }
+    // Neither end may fall inside a frame's columns, nor between a frame and its first column.
+    auto startsColumn = [&](std::size_t i) {
+        return i < view.size() && !view[i].pLink && view[i].nKind == kKindStartColumn;
+    };
+    bTopLevel = bTopLevel && nDepth == 0 && !startsColumn(nFrom) && !startsColumn(nTo);
+    for (std::size_t i = 0; bTopLevel && i < now.size(); ++i)
+        bTopLevel = tessel::editor::SameElement(view[nFrom + i], *now[i]);
+    if (bTopLevel) {
+        m_pList->GoTo(nIndex);
+        for (int i = 0; i < nCount; ++i) {
+            CLink* pLink = m_pList->Remove();
+            if (pLink && pLink->m_nKind == kKindColumnFrame) DeleteMColumn(pLink);
+            delete pLink;
+        }
+        CMyList coming;
+        bool bFrames = false;
+        for (const auto& p : back) {
+            coming.Append(tessel::editor::CopyEntry({p.get(), p->m_nKind}).release());
+            bFrames = bFrames || p->m_nKind == kKindMultiColumn;
+        }
+        if (bFrames) FoldFrames(coming);
+        int nAt = nIndex;
+        coming.First();
+        while (CLink* p = coming.Remove())
+            tessel::editor::InsertLinkAt(*m_pList, nAt++, p);
+        if (bFrames) OpenColumnEditors(m_crHotLink, m_nCharSpace, m_nLineSpace);
+        bSpliced = true;
+    }
+    if (!bSpliced) {
+        ReleaseColumnEditors();
+        m_pList->Clear();
+        for (const auto& p : m_pHistory->Page())
+            m_pList->Append(tessel::editor::CopyEntry({p.get(), p->m_nKind}).release());
+        PrevCreateList();
+        OpenColumnEditors(m_crHotLink, m_nCharSpace, m_nLineSpace);
+    }
+
+    // The user is back where the step began (or ended, for a redo).
+    CTesselEdit* pEditor = EditorById(pos.nEditID);
+    if (!pEditor || !pEditor->m_pList) pEditor = this;
+    pEditor->m_CurPos = pos.cursor;
+    pEditor->m_SelStart = pos.selStart;
+    pEditor->m_SelEnd = pos.selEnd;
+    pEditor->m_bSelected = pos.selStart != pos.selEnd ? 1 : 0;
+    pEditor->m_bShiftSel = 0;
+    g_nFocusEdit = pEditor->m_nEditID;
+    if (pEditor != this) {
+        pEditor->SetFocus();
+        pEditor->RefreshView(nullptr);
+    }
+    RefreshView(nullptr);
+    pEditor->m_RestPositions = pEditor->Positions();
+    // The layout may tidy what it lays out; that is part of the page as it now stands.
+    m_pHistory->Absorb(FlatView());
+}
