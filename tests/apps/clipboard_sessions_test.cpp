@@ -341,31 +341,34 @@ TEST_F(ClipboardSessionTest, CopyThenPasteTwiceInsertsTheElementsTwice) {
 
 // --- Typing and deleting with a selection ------------------------------------------------------
 
-TEST_F(ClipboardSessionTest, TypingOverASelectionReplacesIt) {
-    Open(Arial("abc") + Times("def"));
-    // (0, 0, 1) to (1, 0, 2): "bc" and "de".
-    EXPECT_EQ(Out("key Right\nkey Shift\n" + Rights(4) + "keyup Shift\nprint selection\n"),
-              "0 0 1 1 0 2 1 0\n");
-    // The range goes ("a" and "f" stay, the cursor at the start of "f"); the last key left
-    // the cursor in the Times run, whose format is the current one: X goes into "f".
-    EXPECT_EQ(Out("type X\nprint caret\nprint selection\n"), "1 0 1\n1 0 1 1 0 1 1 0\n");
-    EXPECT_EQ(Markup(), Arial("a") + Times("Xf") + "\n");
-}
-
-TEST_F(ClipboardSessionTest, DeleteWithASelectionRemovesOnlyIt) {
-    Open(Arial("abcdef"));
-    Out("key Right\nkey Shift\n" + Rights(3) + "keyup Shift\n");
-    EXPECT_EQ(Out("key Delete\nprint caret\n"), "0 0 1\n");
-    EXPECT_EQ(Markup(), Arial("aef") + "\n");
-}
-
-// Backspace has no case for a selection: it removes the character before the cursor, and the
-// selection collapses onto the cursor like after any key.
-TEST_F(ClipboardSessionTest, BackspaceWithASelectionRemovesTheCharacterBeforeTheCursor) {
-    Open(Arial("abcdef"));
-    Out("key Right\nkey Shift\n" + Rights(3) + "keyup Shift\n");
-    EXPECT_EQ(Out("key Back\nprint caret\nprint selection\n"), "0 0 3\n0 0 3 0 0 3 1 0\n");
-    EXPECT_EQ(Markup(), Arial("abcef") + "\n");
+// A key with a selection: typing replaces it ("bc" and "de" go, "a" and "f" stay; the last key
+// left the cursor in the Times run, whose format is the current one: X goes into "f"); Delete
+// removes only it; Backspace has no case for a selection: it removes the character before the
+// cursor, and the selection collapses onto the cursor like after any key.
+TEST_F(ClipboardSessionTest, KeysWithASelection) {
+    // The page, the steps of Shift+Right from after its first letter, the selection they make,
+    // the key with what it prints, and the page after it.
+    const struct {
+        std::string page;
+        int nRights;
+        std::string selection, key, printed, markup;
+    } cases[] = {
+        {Arial("abc") + Times("def"), 4, "0 0 1 1 0 2 1 0\n",
+         "type X\nprint caret\nprint selection\n", "1 0 1\n1 0 1 1 0 1 1 0\n",
+         Arial("a") + Times("Xf")},
+        {Arial("abcdef"), 3, "0 0 1 0 0 4 1 0\n", "key Delete\nprint caret\n", "0 0 1\n",
+         Arial("aef")},
+        {Arial("abcdef"), 3, "0 0 1 0 0 4 1 0\n", "key Back\nprint caret\nprint selection\n",
+         "0 0 3\n0 0 3 0 0 3 1 0\n", Arial("abcef")},
+    };
+    for (const auto& c : cases) {
+        Open(c.page);
+        EXPECT_EQ(
+            Out("key Right\nkey Shift\n" + Rights(c.nRights) + "keyup Shift\nprint selection\n"),
+            c.selection);
+        EXPECT_EQ(Out(c.key), c.printed) << c.key;
+        EXPECT_EQ(Markup(), c.markup + "\n") << c.key;
+    }
 }
 
 // --- Frames ------------------------------------------------------------------------------------
@@ -487,25 +490,6 @@ TEST_F(ClipboardSessionTest, ACopyInOneEditorPastesWholeInAnother) {
 
 // --- What other programs put on the clipboard --------------------------------------------------
 
-TEST_F(ClipboardSessionTest, PlainTextPastesAsOneRunInTheCurrentFormat) {
-    Open("");
-    // The line break stays a line feed: the writer writes it "&" CR LF.
-    EXPECT_EQ(Out("clipboard text one\\ntwo\ncommand paste\nprint markup\n"),
-              StartRun("one&\r\ntwo") + "\n");
-    // After a key in a Times run its format is the current one; at the end of "ab" (inside
-    // it) the text goes in as a run of its own after it.
-    Open(Times("ab"));
-    Out("key End\nclipboard text x\\ny\ncommand paste\n");
-    EXPECT_EQ(Markup(), Times("ab") + Times("x&\r\ny") + "\n");
-}
-
-TEST_F(ClipboardSessionTest, CharactersGbkLacksAreDroppedFromPastedText) {
-    Open("");
-    // An emoji and a Thai letter have no GBK code; the Chinese character has.
-    Out("clipboard text a😀中ก b\ncommand paste\n");
-    EXPECT_EQ(Markup(), StartRun("a中 b") + "\n");
-}
-
 TEST_F(ClipboardSessionTest, ALongTextPastesWholeAndIsWrittenAsRunsThatReadBack) {
     // 25000 bytes, more than a page of markup is read: the paste takes it all.
     const std::string text = Repeat("abcd ", 5000);
@@ -559,25 +543,26 @@ TEST_F(ClipboardSessionTest, AnotherTesselProcessesDataPasteEveryElement) {
     EXPECT_TRUE(out.ends_with("\n" + page + "\n")) << out;
 }
 
-// Per character of the page's text (line feeds left out): the character and its format.
+// Per character of the page's text (line feeds left out): the character and how its format
+// differs from the editor's starting one (Arial 28, plain, black, in the normal position).
 std::string Formats(const CMyList& list) {
     std::string out;
     for (const CLink* p = list.FirstLink(); p; p = p->m_pNext) {
         if (p->m_nKind != kKindText) continue;
+        const LINKPARAM* font = p->m_Font;
+        const std::string color = std::to_string(p->m_Color[0].nValue) + "," +
+                                  std::to_string(p->m_Color[1].nValue) + "," +
+                                  std::to_string(p->m_Color[2].nValue);
+        const int nFootNote = p->m_FootNote[0].nValue;
         for (char ch : p->m_Command[0].strText) {
             if (ch == '\n') continue;
-            const int nFootNote = p->m_FootNote[0].nValue;
-            out += std::string(1, ch) + " " + p->m_Font[0].strText + " " +
-                   std::to_string(p->m_Font[1].nValue) + " i" +
-                   std::to_string(p->m_Font[2].nValue != 0) + " b" +
-                   std::to_string(p->m_Font[3].nValue != 0) + " u" +
-                   std::to_string(p->m_Font[4].nValue != 0) + " " +
-                   std::to_string(p->m_Color[0].nValue) + "," +
-                   std::to_string(p->m_Color[1].nValue) + "," +
-                   std::to_string(p->m_Color[2].nValue) + " " +
-                   (nFootNote == 0   ? "raised"
-                    : nFootNote == 1 ? "lowered"
-                                     : "normal") +
+            out += std::string(1, ch) + (font[0].strText != "Arial" ? " " + font[0].strText : "") +
+                   (font[1].nValue != 28 ? " " + std::to_string(font[1].nValue) : "") +
+                   (font[2].nValue ? " italic" : "") + (font[3].nValue ? " bold" : "") +
+                   (font[4].nValue ? " underline" : "") + (color != "0,0,0" ? " " + color : "") +
+                   (nFootNote == 0   ? " raised"
+                    : nFootNote == 1 ? " lowered"
+                                     : "") +
                    "\n";
         }
     }
@@ -595,23 +580,27 @@ TEST_F(ClipboardSessionTest, HtmlPastesRunsWithTheirFormatsAndALineBreakBetweenB
     EXPECT_EQ(ListText(*Editor().m_pList), "BIURSPL\ntwo");
     // The current format (Arial 28, plain, black) with what each tag gives.
     EXPECT_EQ(Formats(*Editor().m_pList),
-              "B Arial 28 i0 b1 u0 0,0,0 normal\n"
-              "I Arial 28 i1 b0 u0 0,0,0 normal\n"
-              "U Arial 28 i0 b0 u1 0,0,0 normal\n"
-              "R Arial 28 i0 b0 u0 255,0,0 normal\n"
-              "S Arial 20 i0 b0 u0 0,0,0 normal\n"
-              "P Arial 28 i0 b0 u0 0,0,0 raised\n"
-              "L Arial 28 i0 b0 u0 0,0,0 lowered\n"
-              "t Arial 28 i0 b0 u0 0,0,0 normal\n"
-              "w Arial 28 i0 b0 u0 0,0,0 normal\n"
-              "o Arial 28 i0 b0 u0 0,0,0 normal\n");
+              "B bold\nI italic\nU underline\nR 255,0,0\nS 20\nP raised\nL lowered\nt\nw\no\n");
 }
 
-TEST_F(ClipboardSessionTest, PlainPasteOfHtmlTakesItsTextInTheCurrentFormat) {
-    for (const std::string paste : {"command pasteplain\n", "key V ctrl shift\n"}) {
-        Open("");
-        Out("clipboard html " + kHtml + "\n" + paste);
-        EXPECT_EQ(Markup(), StartRun("BIURSPL&\r\ntwo") + "\n") << paste;
+// Plain text, and the text beside HTML in a plain-text paste, is one run in the current
+// format. The line break stays a line feed: the writer writes it "&" CR LF. After a key in a
+// Times run its format is the current one; at the end of "ab" (inside it) the text goes in as a
+// run of its own after it. An emoji and a Thai letter have no GBK code and are dropped; the
+// Chinese character has one.
+TEST_F(ClipboardSessionTest, PlainTextPastesAsOneRunInTheCurrentFormat) {
+    const std::string plainHtml = StartRun("BIURSPL&\r\ntwo");
+    const std::string cases[][3] = {
+        {"", "clipboard text one\\ntwo\ncommand paste\n", StartRun("one&\r\ntwo")},
+        {Times("ab"), "key End\nclipboard text x\\ny\ncommand paste\n",
+         Times("ab") + Times("x&\r\ny")},
+        {"", "clipboard text a😀中ก b\ncommand paste\n", StartRun("a中 b")},
+        {"", "clipboard html " + kHtml + "\ncommand pasteplain\n", plainHtml},
+        {"", "clipboard html " + kHtml + "\nkey V ctrl shift\n", plainHtml},
+    };
+    for (const auto& [page, script, markup] : cases) {
+        Open(page);
+        EXPECT_EQ(Out(script + "print markup\n"), markup + "\n") << script;
     }
 }
 
@@ -630,17 +619,15 @@ TEST_F(ClipboardSessionTest, ABitmapPastesAsAPictureSavedAsA24BitBmp) {
                static_cast<unsigned>(static_cast<unsigned char>(bytes[n + 2])) << 16 |
                static_cast<unsigned>(static_cast<unsigned char>(bytes[n + 3])) << 24;
     };
-    const auto u16 = [&](size_t n) { return u32(n) & 0xFFFF; };
     EXPECT_EQ(bytes.substr(0, 2), "BM");
-    EXPECT_EQ(u32(2), 102u);  // file size
-    EXPECT_EQ(u32(10), 54u);  // where the pixels start
-    EXPECT_EQ(u32(14), 40u);  // header size
-    EXPECT_EQ(u32(18), 5u);
-    EXPECT_EQ(u32(22), 3u);  // positive: bottom-up rows
-    EXPECT_EQ(u16(26), 1u);
-    EXPECT_EQ(u16(28), 24u);
-    EXPECT_EQ(u32(30), 0u);  // no compression
-    EXPECT_EQ(u32(34), 48u);
+    // At each offset: the file size, where the pixels start, the header size, the width, the
+    // height (positive: bottom-up rows), planes and bits per pixel, no compression, the size
+    // of the pixels.
+    const std::pair<size_t, unsigned> fields[] = {{2, 102u}, {10, 54u}, {14, 40u},
+                                                  {18, 5u},  {22, 3u},  {26, 1u | 24u << 16},
+                                                  {30, 0u},  {34, 48u}};
+    for (const auto& [nAt, nValue] : fields)
+        EXPECT_EQ(u32(nAt), nValue) << nAt;
     // Each pixel blue, green, red: 00 FF 00.
     for (int row = 0; row < 3; ++row) {
         for (int x = 0; x < 5; ++x) {

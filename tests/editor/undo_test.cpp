@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <initializer_list>
 #include <iterator>
 #include <memory>
 #include <random>
 #include <string>
-#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "document/link_slots.h"
@@ -17,6 +19,7 @@
 namespace {
 
 using namespace tessel::editor;
+using tessel::slots::Text;
 
 // One entry of a live page in its flat form. StartColumn and EndColumn entries have no
 // element; a frame's entry has flat kind 13 and an element of kind 16.
@@ -25,41 +28,31 @@ struct Item {
     int nKind = kKindText;
 };
 using Page = std::vector<Item>;
+// Each element written down without the history's help: its flat kind and every slot.
+using Snapshot = std::vector<std::string>;
 
-// What a test knows of an element, written down without the history's help.
-using Value = std::tuple<int, std::string, int, int>;  // flat kind, text, size, red
-using Snapshot = std::vector<Value>;
-
+Item MakeItem(int nKind, int nElementKind) {
+    Item item{std::make_unique<CLink>(), nKind};
+    item.pLink->m_nKind = nElementKind;
+    return item;
+}
 Item TextItem(const std::string& text, int nSize = 12) {
-    Item item;
-    item.pLink = std::make_unique<CLink>();
-    item.pLink->m_nKind = kKindText;
-    tessel::slots::Text(*item.pLink) = text;
+    Item item = MakeItem(kKindText, kKindText);
+    Text(*item.pLink) = text;
     item.pLink->m_Font[1].nValue = nSize;
     return item;
 }
-
-Item ImageItem(const std::string& file) {
-    Item item;
-    item.pLink = std::make_unique<CLink>();
-    item.pLink->m_nKind = kKindImage;
-    tessel::slots::FileName(*item.pLink) = file;
-    return item;
-}
-
 Item FrameItem(int nColumns) {
-    Item item;
-    item.pLink = std::make_unique<CLink>();
-    item.pLink->m_nKind = kKindColumnFrame;
+    Item item = MakeItem(kKindMultiColumn, kKindColumnFrame);
     item.pLink->m_Command[0].nValue = nColumns;
-    item.nKind = kKindMultiColumn;
     return item;
 }
 
-Item ColumnMark(int nKind) {
-    Item item;
-    item.nKind = nKind;
-    return item;
+Page PageOf(std::initializer_list<const char*> texts) {
+    Page page;
+    for (const char* text : texts)
+        page.push_back(TextItem(text));
+    return page;
 }
 
 std::vector<FlatEntry> Entries(const Page& page) {
@@ -69,287 +62,185 @@ std::vector<FlatEntry> Entries(const Page& page) {
     return entries;
 }
 
-Value ValueOf(const Item& item) {
-    if (!item.pLink) return {item.nKind, "", 0, 0};
-    return {item.nKind, item.pLink->m_Command[0].strText, item.pLink->m_Font[1].nValue,
-            item.pLink->m_Color[0].nValue};
+// The banks of slots of an element, each with its number of slots.
+template <typename Link>
+auto Banks(Link& e) {
+    return std::array{std::pair{e.m_Font, kFontSlots}, std::pair{e.m_Color, kColorSlots},
+                      std::pair{e.m_FootNote, kFootNoteSlots},
+                      std::pair{e.m_HotLink, kHotLinkSlots}, std::pair{e.m_Command, kCommandSlots}};
 }
 
-Value ValueOf(const CLink& recorded) {
-    return {recorded.m_nKind, recorded.m_Command[0].strText, recorded.m_Font[1].nValue,
-            recorded.m_Color[0].nValue};
-}
-
-Snapshot SnapshotOf(const Page& page) {
-    Snapshot snap;
-    for (const Item& item : page)
-        snap.push_back(ValueOf(item));
-    return snap;
-}
-
-Snapshot SnapshotOf(const std::vector<std::unique_ptr<CLink>>& recorded) {
-    Snapshot snap;
-    for (const auto& pLink : recorded)
-        snap.push_back(ValueOf(*pLink));
-    return snap;
-}
-
-// Every slot of every element, for telling whether a page came back exactly.
-std::vector<std::string> FullOf(const Page& page) {
-    std::vector<std::string> lines;
-    for (const Item& item : page) {
-        std::string line = std::to_string(item.nKind);
-        if (item.pLink) {
-            const CLink& e = *item.pLink;
-            for (const auto* bank : {&e.m_Font[0], &e.m_Color[0], &e.m_FootNote[0], &e.m_HotLink[0],
-                                     &e.m_Command[0]}) {
-                const int n = bank == e.m_Font       ? kFontSlots
-                              : bank == e.m_Color    ? kColorSlots
-                              : bank == e.m_FootNote ? kFootNoteSlots
-                              : bank == e.m_HotLink  ? kHotLinkSlots
-                                                     : kCommandSlots;
-                for (int i = 0; i < n; ++i)
-                    line += "|" + std::to_string(bank[i].nType) + ":" +
-                            std::to_string(bank[i].nValue) + ":" + bank[i].strText;
-            }
-        }
-        lines.push_back(std::move(line));
+std::string ValueOf(int nKind, const CLink* pLink) {
+    static const CLink blank;
+    std::string value = std::to_string(nKind);
+    for (const auto& [bank, nCount] : Banks(pLink ? *pLink : blank)) {
+        for (int i = 0; i < nCount; ++i)
+            value += "|" + std::to_string(bank[i].nType) + ":" + std::to_string(bank[i].nValue) +
+                     ":" + bank[i].strText;
     }
-    return lines;
+    return value;
+}
+std::string ValueOf(const Item& item) {
+    return ValueOf(item.nKind, item.pLink.get());
+}
+std::string ValueOf(const std::unique_ptr<CLink>& pRecorded) {
+    return ValueOf(pRecorded->m_nKind, pRecorded.get());
+}
+template <typename List>
+Snapshot SnapshotOf(const List& list) {
+    Snapshot snap;
+    for (const auto& element : list)
+        snap.push_back(ValueOf(element));
+    return snap;
+}
+Snapshot Texts(std::initializer_list<const char*> texts) {
+    return SnapshotOf(PageOf(texts));
 }
 
-// A live entry made from a recorded element, as the editor rebuilds its page on an undo.
-Item ItemOf(const CLink& recorded) {
-    Item item;
-    item.nKind = recorded.m_nKind;
-    if (recorded.m_nKind == kKindStartColumn || recorded.m_nKind == kKindEndColumn) return item;
-    item.pLink = std::make_unique<CLink>();
-    item.pLink->m_nKind =
-        recorded.m_nKind == kKindMultiColumn ? int{kKindColumnFrame} : recorded.m_nKind;
-    std::copy(std::begin(recorded.m_Font), std::end(recorded.m_Font), item.pLink->m_Font);
-    std::copy(std::begin(recorded.m_Color), std::end(recorded.m_Color), item.pLink->m_Color);
-    std::copy(std::begin(recorded.m_FootNote), std::end(recorded.m_FootNote),
-              item.pLink->m_FootNote);
-    std::copy(std::begin(recorded.m_HotLink), std::end(recorded.m_HotLink), item.pLink->m_HotLink);
-    std::copy(std::begin(recorded.m_Command), std::end(recorded.m_Command), item.pLink->m_Command);
-    return item;
-}
-
-void Replace(Page& page, int nFrom, std::size_t nCount,
-             const std::vector<std::unique_ptr<CLink>>& with) {
-    ASSERT_LE(static_cast<std::size_t>(nFrom) + nCount, page.size());
-    page.erase(page.begin() + nFrom, page.begin() + nFrom + static_cast<int>(nCount));
-    Page items;
-    for (const auto& pLink : with)
-        items.push_back(ItemOf(*pLink));
-    page.insert(page.begin() + nFrom, std::make_move_iterator(items.begin()),
-                std::make_move_iterator(items.end()));
-}
-
-// The editor's side of an undo and a redo.
-void ApplyUndo(Page& page, const UndoStep& step) {
-    Replace(page, step.nFrom, step.after.size(), step.before);
-}
-void ApplyRedo(Page& page, const UndoStep& step) {
-    Replace(page, step.nFrom, step.before.size(), step.after);
+// An undo (or a redo) done on the page as the editor does it: in place of the elements the
+// step made (or removed), new ones made from what it removed (or made). The step, or null.
+const UndoStep* Apply(UndoHistory& history, Page& page, bool bUndo = true) {
+    const UndoStep* pStep = bUndo ? history.Undo() : history.Redo();
+    if (!pStep) return nullptr;
+    const auto& with = bUndo ? pStep->before : pStep->after;
+    const std::size_t nFrom = static_cast<std::size_t>(pStep->nFrom);
+    const std::size_t nCount = (bUndo ? pStep->after : pStep->before).size();
+    if (nFrom + nCount > page.size()) {
+        ADD_FAILURE() << "the step lies beyond the page";
+        return pStep;
+    }
+    page.erase(page.begin() + nFrom, page.begin() + nFrom + nCount);
+    for (std::size_t n = 0; n < with.size(); ++n) {
+        const int nKind = with[n]->m_nKind;
+        Item item{nullptr, nKind};
+        if (nKind != kKindStartColumn && nKind != kKindEndColumn) {
+            item = MakeItem(nKind, nKind == kKindMultiColumn ? kKindColumnFrame : nKind);
+            const auto from = Banks(*with[n]);
+            const auto to = Banks(*item.pLink);
+            for (std::size_t i = 0; i < from.size(); ++i)
+                std::copy_n(from[i].first, from[i].second, to[i].first);
+        }
+        page.insert(page.begin() + nFrom + n, std::move(item));
+    }
+    return pStep;
 }
 
 bool Record(UndoHistory& history, const Page& page, StepKind kind = StepKind::kOther,
             EditPositions before = {}, EditPositions after = {}) {
-    const std::vector<FlatEntry> entries = Entries(page);
-    return history.Record(entries, before, after, kind);
-}
-
-void Reset(UndoHistory& history, const Page& page) {
-    const std::vector<FlatEntry> entries = Entries(page);
-    history.Reset(entries);
+    return history.Record(Entries(page), before, after, kind);
 }
 
 EditPositions At(int nLink, int nChar) {
-    EditPositions pos;
-    pos.cursor = {nLink, 0, nChar};
-    pos.selStart = pos.cursor;
-    pos.selEnd = pos.cursor;
-    return pos;
+    const TEXTPOS pos{nLink, 0, nChar};
+    return {-1, pos, pos, pos};
 }
 
+int Uniform(std::mt19937& rng, int nMin, int nMax) {
+    return std::uniform_int_distribution<int>(nMin, nMax)(rng);
+}
 std::string RandomText(std::mt19937& rng) {
-    std::uniform_int_distribution<int> len(0, 3);
-    std::uniform_int_distribution<int> letter(0, 2);
     std::string text;
-    for (int n = len(rng); n > 0; --n)
-        text += static_cast<char>('a' + letter(rng));
+    for (int n = Uniform(rng, 0, 3); n > 0; --n)
+        text += static_cast<char>('a' + Uniform(rng, 0, 2));
     return text;
 }
-
 Item RandomItem(std::mt19937& rng) {
-    switch (std::uniform_int_distribution<int>(0, 9)(rng)) {
-        case 0:
-            return ImageItem(RandomText(rng) + ".gif");
-        case 1:
-            return FrameItem(std::uniform_int_distribution<int>(1, 3)(rng));
-        case 2:
-            return ColumnMark(kKindStartColumn);
-        case 3:
-            return ColumnMark(kKindEndColumn);
-        default:
-            return TextItem(RandomText(rng), std::uniform_int_distribution<int>(10, 12)(rng));
-    }
+    const int nWhat = Uniform(rng, 0, 9);
+    if (nWhat == 1) return FrameItem(Uniform(rng, 1, 3));
+    if (nWhat == 2 || nWhat == 3)
+        return Item{nullptr, nWhat == 2 ? kKindStartColumn : kKindEndColumn};
+    if (nWhat > 3) return TextItem(RandomText(rng), Uniform(rng, 10, 12));
+    Item image = MakeItem(kKindImage, kKindImage);
+    tessel::slots::FileName(*image.pLink) = RandomText(rng) + ".gif";
+    return image;
 }
-
 Page RandomPage(std::mt19937& rng, int nMax) {
     Page page;
-    for (int n = std::uniform_int_distribution<int>(0, nMax)(rng); n > 0; --n)
+    for (int n = Uniform(rng, 0, nMax); n > 0; --n)
         page.push_back(RandomItem(rng));
     return page;
 }
 
-// One random change of the page: an element inserted, removed, replaced, or one of its
-// values changed. Changes may also put back what was there, so that nothing differs.
-void RandomEdit(std::mt19937& rng, Page& page) {
-    const int nSize = static_cast<int>(page.size());
-    const int nWhat = std::uniform_int_distribution<int>(0, 4)(rng);
-    if (nWhat == 0 || nSize == 0) {
-        const int nAt = std::uniform_int_distribution<int>(0, nSize)(rng);
-        page.insert(page.begin() + nAt, RandomItem(rng));
-        return;
-    }
-    const int nAt = std::uniform_int_distribution<int>(0, nSize - 1)(rng);
-    Item& item = page[static_cast<std::size_t>(nAt)];
-    switch (nWhat) {
-        case 1:
-            page.erase(page.begin() + nAt);
-            break;
-        case 2:
-            item = RandomItem(rng);
-            break;
-        case 3:
-            if (item.pLink) tessel::slots::Text(*item.pLink) += static_cast<char>('a' + nAt % 3);
-            break;
-        default:
-            if (item.pLink)
-                item.pLink->m_Color[0].nValue = std::uniform_int_distribution<int>(0, 1)(rng);
-            break;
-    }
-}
-
+// One to four random changes of the page: an element inserted, removed, replaced, or one of
+// its values changed. They may also put back what was there, so that nothing differs.
 void RandomEdits(std::mt19937& rng, Page& page) {
-    for (int n = std::uniform_int_distribution<int>(1, 4)(rng); n > 0; --n)
-        RandomEdit(rng, page);
-}
-
-TEST(UndoTest, SameElementAndCopyEntry) {
-    Item text = TextItem("ab", 12);
-    std::unique_ptr<CLink> copy = CopyEntry({text.pLink.get(), kKindText});
-    EXPECT_EQ(ValueOf(*copy), Value(kKindText, "ab", 12, 0));
-    EXPECT_EQ(copy->m_HotLink[0].nValue, kNoHotLink);
-    EXPECT_EQ(copy->m_pNext, nullptr);
-    EXPECT_TRUE(SameElement({text.pLink.get(), kKindText}, *copy));
-
-    // Every bank of slots counts.
-    for (int nBank = 0; nBank < 5; ++nBank) {
-        Item changed = TextItem("ab", 12);
-        LINKPARAM* banks[] = {&changed.pLink->m_Font[4], &changed.pLink->m_Color[2],
-                              &changed.pLink->m_FootNote[0], &changed.pLink->m_HotLink[17],
-                              &changed.pLink->m_Command[19]};
-        banks[nBank]->nType = kParamText;
-        EXPECT_FALSE(SameElement({changed.pLink.get(), kKindText}, *copy)) << nBank;
+    for (int nEdits = Uniform(rng, 1, 4); nEdits > 0; --nEdits) {
+        const int nSize = static_cast<int>(page.size());
+        const int nWhat = Uniform(rng, 0, 4);
+        if (nWhat == 0 || nSize == 0) {
+            page.insert(page.begin() + Uniform(rng, 0, nSize), RandomItem(rng));
+            continue;
+        }
+        const int nAt = Uniform(rng, 0, nSize - 1);
+        Item& item = page[static_cast<std::size_t>(nAt)];
+        if (nWhat == 1) {
+            page.erase(page.begin() + nAt);
+        } else if (nWhat == 2) {
+            item = RandomItem(rng);
+        } else if (item.pLink && nWhat == 3) {
+            Text(*item.pLink) += static_cast<char>('a' + nAt % 3);
+        } else if (item.pLink) {
+            item.pLink->m_Color[0].nValue = Uniform(rng, 0, 1);
+        }
     }
-    Item other = TextItem("ab", 12);
-    other.pLink->m_Command[0].strText = "ac";
-    EXPECT_FALSE(SameElement({other.pLink.get(), kKindText}, *copy));
-    // The flat kind is compared, not the element's own.
-    EXPECT_FALSE(SameElement({text.pLink.get(), kKindImage}, *copy));
 }
 
-TEST(UndoTest, FrameEntriesCompareAndCopyByFlatKind) {
-    Item frame = FrameItem(2);
-    FlatEntry entry{frame.pLink.get(), kKindMultiColumn};
-    std::unique_ptr<CLink> copy = CopyEntry(entry);
-    EXPECT_EQ(copy->m_nKind, kKindMultiColumn);
-    EXPECT_EQ(copy->m_Command[0].nValue, 2);
-    EXPECT_TRUE(SameElement(entry, *copy));
-    frame.pLink->m_Command[0].nValue = 3;
-    EXPECT_FALSE(SameElement(entry, *copy));
-
-    std::unique_ptr<CLink> start = CopyEntry({nullptr, kKindStartColumn});
-    std::unique_ptr<CLink> end = CopyEntry({nullptr, kKindEndColumn});
-    EXPECT_EQ(start->m_nKind, kKindStartColumn);
-    EXPECT_EQ(end->m_nKind, kKindEndColumn);
-    EXPECT_EQ(start->m_HotLink[0].nValue, kNoHotLink);
-    EXPECT_TRUE(SameElement({nullptr, kKindStartColumn}, *start));
-    EXPECT_TRUE(SameElement({nullptr, kKindEndColumn}, *end));
-    EXPECT_FALSE(SameElement({nullptr, kKindStartColumn}, *end));
-    EXPECT_FALSE(SameElement({nullptr, kKindEndColumn}, *start));
-    start->m_Command[1].nValue = 7;
-    EXPECT_FALSE(SameElement({nullptr, kKindStartColumn}, *start));
-}
-
-TEST(UndoTest, FramePageRecordsAndUndoes) {
-    Page page;
-    page.push_back(TextItem("a"));
-    page.push_back(FrameItem(2));
-    page.push_back(ColumnMark(kKindStartColumn));
-    page.push_back(TextItem("b"));
-    page.push_back(ColumnMark(kKindEndColumn));
-    page.push_back(ColumnMark(kKindStartColumn));
-    page.push_back(ColumnMark(kKindEndColumn));
-    page.push_back(TextItem("c"));
-    const Snapshot opened = SnapshotOf(page);
-
-    UndoHistory history;
-    Reset(history, page);
-    EXPECT_EQ(SnapshotOf(history.Page()), opened);
-    EXPECT_FALSE(Record(history, page));
-    EXPECT_FALSE(history.CanUndo());
-
-    // The frame's own value changes: one element, the frame entry, with its flat kind.
-    page[1].pLink->m_Command[0].nValue = 3;
-    ASSERT_TRUE(Record(history, page));
-    const Snapshot changed = SnapshotOf(page);
-    // A third column: two entries without elements.
-    page.insert(page.begin() + 7, ColumnMark(kKindEndColumn));
-    page.insert(page.begin() + 7, ColumnMark(kKindStartColumn));
-    ASSERT_TRUE(Record(history, page));
+// Undoes the last step, which must have put `after` in place of `before` from nFrom on.
+void ExpectUndo(UndoHistory& history, Page& page, int nFrom, const Snapshot& before,
+                const Snapshot& after) {
+    const UndoStep* pStep = Apply(history, page);
+    ASSERT_NE(pStep, nullptr);
+    EXPECT_EQ(pStep->nFrom, nFrom);
+    EXPECT_EQ(SnapshotOf(pStep->before), before);
+    EXPECT_EQ(SnapshotOf(pStep->after), after);
     EXPECT_EQ(SnapshotOf(history.Page()), SnapshotOf(page));
-
-    const UndoStep* pStep = history.Undo();
-    ASSERT_NE(pStep, nullptr);
-    EXPECT_EQ(pStep->before.size(), 0u);
-    ASSERT_EQ(pStep->after.size(), 2u);
-    ApplyUndo(page, *pStep);
-    EXPECT_EQ(SnapshotOf(page), changed);
-
-    pStep = history.Undo();
-    ASSERT_NE(pStep, nullptr);
-    EXPECT_EQ(pStep->nFrom, 1);
-    ASSERT_EQ(pStep->before.size(), 1u);
-    ASSERT_EQ(pStep->after.size(), 1u);
-    EXPECT_EQ(pStep->before[0]->m_nKind, kKindMultiColumn);
-    EXPECT_EQ(pStep->before[0]->m_Command[0].nValue, 2);
-    EXPECT_EQ(pStep->after[0]->m_Command[0].nValue, 3);
-    ApplyUndo(page, *pStep);
-    EXPECT_EQ(SnapshotOf(page), opened);
-    EXPECT_EQ(page[1].pLink->m_nKind, kKindColumnFrame);
-    EXPECT_EQ(SnapshotOf(history.Page()), opened);
-    EXPECT_FALSE(Record(history, page));
 }
 
-TEST(UndoTest, NothingToUndoOrRedo) {
-    UndoHistory history;
-    Page page;
-    Reset(history, page);
-    EXPECT_EQ(history.Undo(), nullptr);
-    EXPECT_EQ(history.Redo(), nullptr);
-    page.push_back(TextItem("a"));
-    ASSERT_TRUE(Record(history, page));
-    EXPECT_EQ(history.Redo(), nullptr);
-    ASSERT_NE(history.Undo(), nullptr);
-    EXPECT_EQ(history.Undo(), nullptr);
-    EXPECT_TRUE(history.CanRedo());
-    Reset(history, page);
-    EXPECT_FALSE(history.CanUndo());
-    EXPECT_FALSE(history.CanRedo());
+// Undoes every step back to states.front(), then redoes them all: the live and the recorded
+// page pass through every state, and the steps have the positions given (when given).
+void UndoAndRedoAll(UndoHistory& history, Page& page, const std::vector<Snapshot>& states,
+                    const std::vector<EditPositions>& positions = {}) {
+    for (std::size_t n = states.size() - 1; n > 0; --n) {
+        const UndoStep* pStep = Apply(history, page);
+        ASSERT_NE(pStep, nullptr);
+        if (!positions.empty()) {
+            EXPECT_EQ(pStep->posBefore, positions[n - 1]);
+            EXPECT_EQ(pStep->posAfter, positions[n]);
+        }
+        ASSERT_EQ(SnapshotOf(page), states[n - 1]) << n;
+        ASSERT_EQ(SnapshotOf(history.Page()), states[n - 1]) << n;
+        ASSERT_EQ(history.RedoCount(), states.size() - n);
+    }
+    EXPECT_TRUE(!history.CanUndo() && history.Undo() == nullptr);
+    for (std::size_t n = 1; n < states.size(); ++n) {
+        ASSERT_NE(Apply(history, page, false), nullptr);
+        ASSERT_EQ(SnapshotOf(page), states[n]) << n;
+        ASSERT_EQ(SnapshotOf(history.Page()), states[n]) << n;
+    }
+    EXPECT_TRUE(!history.CanRedo() && history.Redo() == nullptr);
+}
+
+TEST(UndoTest, EntriesCompareEverySlotAndCopyWithTheirFlatKind) {
+    const Item text = TextItem("ab");
+    const Item frame = FrameItem(2);
+    for (const FlatEntry& entry :
+         {FlatEntry{text.pLink.get(), kKindText}, FlatEntry{frame.pLink.get(), kKindMultiColumn},
+          FlatEntry{nullptr, kKindStartColumn}, FlatEntry{nullptr, kKindEndColumn}}) {
+        const std::unique_ptr<CLink> copy = CopyEntry(entry);
+        EXPECT_EQ(ValueOf(copy), ValueOf(entry.nKind, entry.pLink)) << entry.nKind;
+        EXPECT_EQ(copy->m_pNext, nullptr);
+        EXPECT_TRUE(SameElement(entry, *copy)) << entry.nKind;
+        // The flat kind is compared, not the element's own.
+        const int nOther = entry.nKind == kKindStartColumn ? kKindEndColumn : kKindStartColumn;
+        EXPECT_FALSE(SameElement({entry.pLink, nOther}, *copy)) << entry.nKind;
+        // Every bank of slots counts, up to its last slot.
+        for (const auto& [bank, nCount] : Banks(*copy)) {
+            ++bank[nCount - 1].nValue;
+            EXPECT_FALSE(SameElement(entry, *copy)) << entry.nKind << " " << nCount;
+            --bank[nCount - 1].nValue;
+        }
+        EXPECT_TRUE(SameElement(entry, *copy)) << entry.nKind;
+    }
 }
 
 // Random pages and random edits: the recorded page follows the live one, every undo goes
@@ -359,160 +250,22 @@ TEST(UndoTest, RandomEditsUndoAndRedoThroughEveryState) {
     for (int nRun = 0; nRun < 60; ++nRun) {
         Page page = RandomPage(rng, nRun % 3 == 0 ? 40 : 8);
         UndoHistory history;
-        Reset(history, page);
+        history.Reset(Entries(page));
         std::vector<Snapshot> states{SnapshotOf(page)};
         std::vector<EditPositions> positions{At(0, 0)};
         for (int nRound = 0; nRound < 25; ++nRound) {
             RandomEdits(rng, page);
-            const Snapshot now = SnapshotOf(page);
             const EditPositions pos = At(nRound + 1, nRun);
-            const bool bChanged = now != states.back();
+            const bool bChanged = SnapshotOf(page) != states.back();
             EXPECT_EQ(Record(history, page, StepKind::kOther, positions.back(), pos), bChanged);
-            EXPECT_EQ(SnapshotOf(history.Page()), now);
+            EXPECT_EQ(SnapshotOf(history.Page()), SnapshotOf(page));
             if (bChanged) {
-                states.push_back(now);
+                states.push_back(SnapshotOf(page));
                 positions.push_back(pos);
             }
             ASSERT_EQ(history.UndoCount(), states.size() - 1);
         }
-        for (std::size_t n = states.size() - 1; n > 0; --n) {
-            const UndoStep* pStep = history.Undo();
-            ASSERT_NE(pStep, nullptr);
-            EXPECT_EQ(pStep->posBefore, positions[n - 1]);
-            EXPECT_EQ(pStep->posAfter, positions[n]);
-            ApplyUndo(page, *pStep);
-            ASSERT_EQ(SnapshotOf(page), states[n - 1]);
-            ASSERT_EQ(SnapshotOf(history.Page()), states[n - 1]);
-        }
-        EXPECT_FALSE(history.CanUndo());
-        for (std::size_t n = 1; n < states.size(); ++n) {
-            const UndoStep* pStep = history.Redo();
-            ASSERT_NE(pStep, nullptr);
-            ApplyRedo(page, *pStep);
-            ASSERT_EQ(SnapshotOf(page), states[n]);
-            ASSERT_EQ(SnapshotOf(history.Page()), states[n]);
-        }
-        EXPECT_FALSE(history.CanRedo());
-        // Halfway back, a new change drops what could be redone.
-        if (states.size() > 2) {
-            for (int n = 0; n < 2; ++n)
-                ApplyUndo(page, *history.Undo());
-            page.push_back(TextItem("new"));
-            ASSERT_TRUE(Record(history, page));
-            EXPECT_FALSE(history.CanRedo());
-            EXPECT_EQ(history.UndoCount(), states.size() - 2);
-            ApplyUndo(page, *history.Undo());
-            EXPECT_EQ(SnapshotOf(page), states[states.size() - 3]);
-        }
-    }
-}
-
-TEST(UndoTest, TypingJoinsIntoOneStep) {
-    Page page;
-    page.push_back(TextItem("x"));
-    page.push_back(TextItem("ab"));
-    page.push_back(TextItem("y"));
-    const Snapshot opened = SnapshotOf(page);
-    UndoHistory history;
-    Reset(history, page);
-    for (int n = 0; n < 5; ++n) {
-        tessel::slots::Text(*page[1].pLink) += 'c';
-        ASSERT_TRUE(Record(history, page, StepKind::kTyping, At(1, 2 + n), At(1, 3 + n)));
-        EXPECT_EQ(history.UndoCount(), 1u);
-        EXPECT_EQ(SnapshotOf(history.Page()), SnapshotOf(page));
-    }
-    const Snapshot typed = SnapshotOf(page);
-    const UndoStep* pStep = history.Undo();
-    ASSERT_NE(pStep, nullptr);
-    EXPECT_EQ(pStep->nFrom, 1);
-    EXPECT_EQ(pStep->before.size(), 1u);
-    EXPECT_EQ(pStep->after.size(), 1u);
-    EXPECT_EQ(pStep->posBefore, At(1, 2));
-    EXPECT_EQ(pStep->posAfter, At(1, 7));
-    EXPECT_EQ(pStep->kind, StepKind::kTyping);
-    ApplyUndo(page, *pStep);
-    EXPECT_EQ(SnapshotOf(page), opened);
-    ApplyRedo(page, *history.Redo());
-    EXPECT_EQ(SnapshotOf(page), typed);
-}
-
-TEST(UndoTest, BackspacesJoinIntoOneStep) {
-    Page page;
-    page.push_back(TextItem("a"));
-    page.push_back(TextItem("b"));
-    page.push_back(TextItem("c"));
-    page.push_back(TextItem("d"));
-    const Snapshot opened = SnapshotOf(page);
-    UndoHistory history;
-    Reset(history, page);
-    // Each Backspace removes the element before the cursor.
-    for (int n = 3; n > 0; --n) {
-        page.erase(page.begin() + n - 1);
-        ASSERT_TRUE(Record(history, page, StepKind::kBackspace, At(n, 0), At(n - 1, 0)));
-    }
-    EXPECT_EQ(history.UndoCount(), 1u);
-    ApplyUndo(page, *history.Undo());
-    EXPECT_EQ(SnapshotOf(page), opened);
-}
-
-// What breaks a join: positions that do not follow on, an undo, a step of another kind.
-TEST(UndoTest, JoinIsBroken) {
-    auto Type = [](UndoHistory& history, Page& page, StepKind kind, int nFrom, int nTo) {
-        tessel::slots::Text(*page[0].pLink) += 'k';
-        return Record(history, page, kind, At(0, nFrom), At(0, nTo));
-    };
-    {
-        Page page;
-        page.push_back(TextItem(""));
-        UndoHistory history;
-        Reset(history, page);
-        ASSERT_TRUE(Type(history, page, StepKind::kTyping, 0, 1));
-        ASSERT_TRUE(Type(history, page, StepKind::kTyping, 5, 6));  // the user clicked away
-        EXPECT_EQ(history.UndoCount(), 2u);
-        ASSERT_TRUE(Type(history, page, StepKind::kTyping, 6, 7));
-        EXPECT_EQ(history.UndoCount(), 2u);
-        ASSERT_TRUE(Type(history, page, StepKind::kBackspace, 7, 8));
-        EXPECT_EQ(history.UndoCount(), 3u);
-        ASSERT_TRUE(Type(history, page, StepKind::kOther, 8, 9));
-        ASSERT_TRUE(Type(history, page, StepKind::kOther, 9, 10));
-        EXPECT_EQ(history.UndoCount(), 5u);
-        ASSERT_TRUE(Type(history, page, StepKind::kTyping, 10, 11));
-        EXPECT_EQ(history.UndoCount(), 6u);
-    }
-    {
-        Page page;
-        page.push_back(TextItem(""));
-        UndoHistory history;
-        Reset(history, page);
-        ASSERT_TRUE(Type(history, page, StepKind::kTyping, 0, 1));
-        ASSERT_TRUE(Type(history, page, StepKind::kTyping, 1, 2));
-        ASSERT_TRUE(Type(history, page, StepKind::kTyping, 2, 3));
-        // Undo and redo: the redone step is not joined by the next keystroke.
-        ApplyUndo(page, *history.Undo());
-        EXPECT_EQ(SnapshotOf(page).front(), Value(kKindText, "", 12, 0));
-        ApplyRedo(page, *history.Redo());
-        ASSERT_TRUE(Type(history, page, StepKind::kTyping, 3, 4));
-        EXPECT_EQ(history.UndoCount(), 2u);
-        ApplyUndo(page, *history.Undo());
-        EXPECT_EQ(SnapshotOf(page).front(), Value(kKindText, "kkk", 12, 0));
-        // An undo, then typing that follows on from the step now last: a new step.
-        ASSERT_TRUE(Type(history, page, StepKind::kTyping, 6, 7));
-        EXPECT_EQ(history.UndoCount(), 2u);
-        ApplyUndo(page, *history.Undo());
-        EXPECT_EQ(SnapshotOf(page).front(), Value(kKindText, "kkk", 12, 0));
-        ASSERT_TRUE(Type(history, page, StepKind::kTyping, 3, 4));
-        EXPECT_EQ(history.UndoCount(), 2u);
-        ApplyUndo(page, *history.Undo());
-        ApplyUndo(page, *history.Undo());
-        EXPECT_EQ(SnapshotOf(page).front(), Value(kKindText, "", 12, 0));
-        // Everything undone, then typing: a new step, and nothing left to redo.
-        ASSERT_TRUE(Type(history, page, StepKind::kTyping, 0, 1));
-        EXPECT_EQ(history.UndoCount(), 1u);
-        ASSERT_TRUE(Type(history, page, StepKind::kTyping, 1, 2));
-        EXPECT_EQ(history.UndoCount(), 1u);
-        EXPECT_FALSE(history.CanRedo());
-        ApplyUndo(page, *history.Undo());
-        EXPECT_EQ(SnapshotOf(page).front(), Value(kKindText, "", 12, 0));
+        UndoAndRedoAll(history, page, states, positions);
     }
 }
 
@@ -523,54 +276,76 @@ TEST(UndoTest, RandomJoinedStepsUndoExactly) {
     for (int nRun = 0; nRun < 80; ++nRun) {
         Page page = RandomPage(rng, nRun % 2 ? 30 : 6);
         UndoHistory history;
-        Reset(history, page);
+        history.Reset(Entries(page));
         std::vector<Snapshot> states{SnapshotOf(page)};  // the page before each step, then now
         int nPos = 0;
-        for (int nRun2 = 0; nRun2 < 6; ++nRun2) {
-            const std::vector<std::string> start = FullOf(page);
-            // A run of joined records; the first of a run starts a step of its own (its
-            // positions do not follow the last step's).
+        for (int nJoined = 0; nJoined < 6; ++nJoined) {
+            const Snapshot start = SnapshotOf(page);
+            // A run's first record does not follow the last step's positions.
             bool bStarted = false;
-            for (int n = std::uniform_int_distribution<int>(1, 6)(rng); n > 0; --n) {
+            for (int n = Uniform(rng, 1, 6); n > 0; --n) {
                 RandomEdits(rng, page);
                 const int nFrom = bStarted ? nPos : nPos + 1000;
                 if (Record(history, page, StepKind::kTyping, At(0, nFrom), At(0, nFrom + 1))) {
                     bStarted = true;
                     nPos = nFrom + 1;
                 }
-                // A run that came back to the page it started from is no step: what follows
-                // starts a new one.
-                if (FullOf(page) == start) bStarted = false;
+                // A run that gave back the page it started from is no step.
+                if (SnapshotOf(page) == start) bStarted = false;
                 ASSERT_EQ(SnapshotOf(history.Page()), SnapshotOf(page));
             }
             if (bStarted) states.push_back(SnapshotOf(page));
-            ASSERT_EQ(history.UndoCount(), states.size() - 1);
+            ASSERT_EQ(history.UndoCount(), states.size() - 1) << nRun;
         }
-        for (std::size_t n = states.size() - 1; n > 0; --n) {
-            const UndoStep* pStep = history.Undo();
-            ASSERT_NE(pStep, nullptr);
-            ApplyUndo(page, *pStep);
-            ASSERT_EQ(SnapshotOf(page), states[n - 1]) << nRun << " " << n;
-            ASSERT_EQ(SnapshotOf(history.Page()), states[n - 1]);
-        }
-        for (std::size_t n = 1; n < states.size(); ++n) {
-            ApplyRedo(page, *history.Redo());
-            ASSERT_EQ(SnapshotOf(page), states[n]);
-            ASSERT_EQ(SnapshotOf(history.Page()), states[n]);
-        }
+        UndoAndRedoAll(history, page, states);
     }
 }
 
-// Two keystrokes far apart on one page, joined: the elements between them are in the step
-// on both sides, unchanged.
-TEST(UndoTest, JoinOverAGap) {
+// What joins and what breaks a join: positions that do not follow on, a step of another kind,
+// an undo. Each op: 'n' a new history on an empty run, T (typing), B (Backspace) or O (other)
+// a 'k' typed from nFrom to nFrom + 1, 'u' an undo, 'r' a redo; then the steps on each side
+// and the run's length.
+TEST(UndoTest, JoinIsBroken) {
+    struct Op {
+        char cOp;
+        int nFrom;
+        std::size_t nUndo, nRedo, nLength;
+    };
+    const Op ops[] = {{'n', 0, 0, 0, 0},  {'T', 0, 1, 0, 1}, {'T', 5, 2, 0, 2}, {'T', 6, 2, 0, 3},
+                      {'B', 7, 3, 0, 4},  {'B', 8, 3, 0, 5}, {'O', 9, 4, 0, 6}, {'O', 10, 5, 0, 7},
+                      {'T', 11, 6, 0, 8}, {'n', 0, 0, 0, 0}, {'T', 0, 1, 0, 1}, {'T', 1, 1, 0, 2},
+                      {'T', 2, 1, 0, 3},  {'u', 0, 0, 1, 0}, {'r', 0, 1, 0, 3}, {'T', 3, 2, 0, 4},
+                      {'u', 0, 1, 1, 3},  {'T', 3, 2, 0, 4}, {'u', 0, 1, 1, 3}, {'u', 0, 0, 2, 0},
+                      {'T', 0, 1, 0, 1},  {'T', 1, 1, 0, 2}, {'u', 0, 0, 1, 0}};
     Page page;
-    for (const char* text : {"a", "b", "c", "d", "e", "f"})
-        page.push_back(TextItem(text));
-    const Snapshot opened = SnapshotOf(page);
     UndoHistory history;
-    Reset(history, page);
-    tessel::slots::Text(*page[4].pLink) = "E";
+    for (std::size_t n = 0; n < std::size(ops); ++n) {
+        const Op& op = ops[n];
+        if (op.cOp == 'n') {
+            page = PageOf({""});
+            history.Reset(Entries(page));
+        } else if (op.cOp == 'u' || op.cOp == 'r') {
+            ASSERT_NE(Apply(history, page, op.cOp == 'u'), nullptr) << n;
+        } else {
+            Text(*page[0].pLink) += 'k';
+            const StepKind kind = op.cOp == 'T'   ? StepKind::kTyping
+                                  : op.cOp == 'B' ? StepKind::kBackspace
+                                                  : StepKind::kOther;
+            ASSERT_TRUE(Record(history, page, kind, At(0, op.nFrom), At(0, op.nFrom + 1))) << n;
+        }
+        EXPECT_EQ(history.UndoCount(), op.nUndo) << n;
+        EXPECT_EQ(history.RedoCount(), op.nRedo) << n;
+        EXPECT_EQ(SnapshotOf(page), Texts({std::string(op.nLength, 'k').c_str()})) << n;
+    }
+}
+
+// Two keystrokes far apart on one page, joined: one step from the first position to the last,
+// and the elements between the two are in it on both sides, unchanged.
+TEST(UndoTest, JoinOverAGap) {
+    Page page = PageOf({"a", "b", "c", "d", "e", "f"});
+    UndoHistory history;
+    history.Reset(Entries(page));
+    Text(*page[4].pLink) = "E";
     ASSERT_TRUE(Record(history, page, StepKind::kTyping, At(4, 0), At(4, 1)));
     page.erase(page.begin() + 1);  // b goes; the first change is now at 3
     page.insert(page.begin() + 1, TextItem("B1"));
@@ -578,87 +353,55 @@ TEST(UndoTest, JoinOverAGap) {
     ASSERT_TRUE(Record(history, page, StepKind::kTyping, At(4, 1), At(1, 1)));
     ASSERT_EQ(history.UndoCount(), 1u);
     const Snapshot joined = SnapshotOf(page);
-    const UndoStep* pStep = history.Undo();
+    ExpectUndo(history, page, 1, Texts({"b", "c", "d", "e"}), Texts({"B0", "B1", "c", "d", "E"}));
+    EXPECT_EQ(SnapshotOf(page), Texts({"a", "b", "c", "d", "e", "f"}));
+    const UndoStep* pStep = Apply(history, page, false);
     ASSERT_NE(pStep, nullptr);
-    EXPECT_EQ(pStep->nFrom, 1);
-    EXPECT_EQ(SnapshotOf(pStep->before),
-              (Snapshot{{0, "b", 12, 0}, {0, "c", 12, 0}, {0, "d", 12, 0}, {0, "e", 12, 0}}));
-    EXPECT_EQ(SnapshotOf(pStep->after), (Snapshot{{0, "B0", 12, 0},
-                                                  {0, "B1", 12, 0},
-                                                  {0, "c", 12, 0},
-                                                  {0, "d", 12, 0},
-                                                  {0, "E", 12, 0}}));
     EXPECT_EQ(pStep->posBefore, At(4, 0));
     EXPECT_EQ(pStep->posAfter, At(1, 1));
-    ApplyUndo(page, *pStep);
-    EXPECT_EQ(SnapshotOf(page), opened);
-    ApplyRedo(page, *history.Redo());
+    EXPECT_EQ(pStep->kind, StepKind::kTyping);
     EXPECT_EQ(SnapshotOf(page), joined);
 }
 
-TEST(UndoTest, AbsorbTakesAChangeWithoutAStep) {
-    Page page;
-    page.push_back(TextItem("a"));
-    page.push_back(TextItem("b"));
-    UndoHistory history;
-    Reset(history, page);
-    page.push_back(TextItem("tidy"));
-    const std::vector<FlatEntry> entries = Entries(page);
-    history.Absorb(entries);
-    EXPECT_FALSE(history.CanUndo());
-    EXPECT_EQ(SnapshotOf(history.Page()), SnapshotOf(page));
-    EXPECT_FALSE(Record(history, page));
-
-    const Snapshot tidied = SnapshotOf(page);
-    tessel::slots::Text(*page[0].pLink) = "A";
-    ASSERT_TRUE(Record(history, page, StepKind::kTyping, At(0, 0), At(0, 1)));
-    const UndoStep* pStep = history.Undo();
-    ASSERT_NE(pStep, nullptr);
-    EXPECT_EQ(pStep->nFrom, 0);
-    EXPECT_EQ(pStep->before.size(), 1u);
-    EXPECT_EQ(pStep->after.size(), 1u);
-    ApplyUndo(page, *pStep);
-    EXPECT_EQ(SnapshotOf(page), tidied);
-
-    // Absorbing leaves the redo side as it was.
-    ASSERT_TRUE(history.CanRedo());
-    history.Absorb(Entries(page));
-    EXPECT_TRUE(history.CanRedo());
-}
-
-// Tidying after what the last keystroke made keeps the next keystroke joining; tidying in
-// front of it starts a new step, and either way every undo lands on the right page.
-TEST(UndoTest, AbsorbAndJoining) {
-    for (const bool bInFront : {false, true}) {
-        Page page;
-        for (const char* text : {"a", "b", "c", "d"})
-            page.push_back(TextItem(text));
+// The layout tidies the page (element nTidy made smaller, or one appended) between two
+// keystrokes in element 1: the tidying is no step, and it breaks the join when it touches what
+// the last keystroke made or lies before it.
+TEST(UndoTest, AbsorbTakesAChangeInWithoutAStep) {
+    for (const int nTidy : {0, 1, 2, 4}) {
+        Page page = PageOf({"a", "b", "c", "d"});
         UndoHistory history;
-        Reset(history, page);
-        tessel::slots::Text(*page[1].pLink) = "b1";
+        history.Reset(Entries(page));
+        Text(*page[1].pLink) = "b1";
         ASSERT_TRUE(Record(history, page, StepKind::kTyping, At(1, 1), At(1, 2)));
-        page.erase(page.begin() + (bInFront ? 0 : 3));
-        history.Absorb(Entries(page));
-        const Snapshot tidied = SnapshotOf(page);
-        Item& typed = page[bInFront ? 0 : 1];
-        tessel::slots::Text(*typed.pLink) += "2";
-        ASSERT_TRUE(Record(history, page, StepKind::kTyping, At(1, 2), At(1, 3)));
-        EXPECT_EQ(history.UndoCount(), bInFront ? 2u : 1u);
-        ApplyUndo(page, *history.Undo());
-        if (bInFront) {
-            EXPECT_EQ(SnapshotOf(page), tidied);
+        if (nTidy < 4) {
+            page[static_cast<std::size_t>(nTidy)].pLink->m_Font[1].nValue = 11;
         } else {
-            EXPECT_EQ(SnapshotOf(page),
-                      (Snapshot{{0, "a", 12, 0}, {0, "b", 12, 0}, {0, "c", 12, 0}}));
+            page.push_back(TextItem("tidy"));
         }
+        history.Absorb(Entries(page));
+        EXPECT_EQ(history.UndoCount(), 1u);
+        EXPECT_EQ(SnapshotOf(history.Page()), SnapshotOf(page));
+        EXPECT_FALSE(Record(history, page));
+        Snapshot expected = SnapshotOf(page);
+        Text(*page[1].pLink) += "2";
+        ASSERT_TRUE(Record(history, page, StepKind::kTyping, At(1, 2), At(1, 3)));
+        const bool bJoins = nTidy >= 2;
+        EXPECT_EQ(history.UndoCount(), bJoins ? 1u : 2u) << nTidy;
+        ASSERT_NE(Apply(history, page), nullptr);
+        if (bJoins) expected[1] = Texts({"b"})[0];
+        EXPECT_EQ(SnapshotOf(page), expected) << nTidy;
+        // Absorbing leaves the redo side as it was.
+        page.push_back(TextItem("more"));
+        history.Absorb(Entries(page));
+        EXPECT_EQ(history.RedoCount(), 1u);
     }
 }
 
 TEST(UndoTest, KeepsAtMostTheLimit) {
-    Page page;
-    page.push_back(TextItem(""));
+    Page page = PageOf({""});
     UndoHistory history;
-    Reset(history, page);
+    history.Reset(Entries(page));
+    EXPECT_TRUE(history.Undo() == nullptr && history.Redo() == nullptr);
     std::vector<Snapshot> states{SnapshotOf(page)};
     for (std::size_t n = 0; n < UndoHistory::kMaxSteps + 5; ++n) {
         page[0].pLink->m_Font[1].nValue = static_cast<int>(n) + 100;
@@ -666,86 +409,37 @@ TEST(UndoTest, KeepsAtMostTheLimit) {
         states.push_back(SnapshotOf(page));
     }
     EXPECT_EQ(history.UndoCount(), UndoHistory::kMaxSteps);
-    for (std::size_t n = 0; n < UndoHistory::kMaxSteps; ++n)
-        ApplyUndo(page, *history.Undo());
-    EXPECT_FALSE(history.CanUndo());
     // The five oldest steps are gone: the oldest page left is the one after them.
-    EXPECT_EQ(SnapshotOf(page), states[5]);
-    EXPECT_EQ(history.RedoCount(), UndoHistory::kMaxSteps);
+    states.erase(states.begin(), states.begin() + 5);
+    UndoAndRedoAll(history, page, states);
+    // A new start forgets both sides.
+    ASSERT_NE(Apply(history, page), nullptr);
+    history.Reset(Entries(page));
+    EXPECT_FALSE(history.CanUndo() || history.CanRedo());
 }
 
-// A change on a long page copies only what changed: the step holds just that element and
-// every other recorded element is the same object as before.
-TEST(UndoTest, OneChangeOnALongPageCopiesOneElement) {
+// Changes on a long page copy only what changed: every other recorded element stays the
+// same object.
+TEST(UndoTest, ChangesOnALongPageCopyOnlyWhatChanged) {
     Page page;
     for (int n = 0; n < 5000; ++n)
         page.push_back(TextItem(std::to_string(n % 7)));
     UndoHistory history;
-    Reset(history, page);
-    auto Addresses = [&] {
-        std::vector<const CLink*> addresses;
-        for (const auto& pLink : history.Page())
-            addresses.push_back(pLink.get());
-        return addresses;
-    };
-
-    const std::vector<const CLink*> opened = Addresses();
-    tessel::slots::Text(*page[2500].pLink) = "changed";
+    history.Reset(Entries(page));
+    std::vector<const CLink*> opened;
+    for (const auto& pLink : history.Page())
+        opened.push_back(pLink.get());
+    Text(*page[2500].pLink) = "changed";
     ASSERT_TRUE(Record(history, page));
-    std::vector<const CLink*> now = Addresses();
-    ASSERT_EQ(now.size(), opened.size());
-    for (std::size_t n = 0; n < now.size(); ++n) {
-        if (n != 2500) {
-            ASSERT_EQ(now[n], opened[n]) << n;
-        }
-    }
-    EXPECT_NE(now[2500], opened[2500]);
-
     page.insert(page.begin() + 4000, TextItem("new"));
     ASSERT_TRUE(Record(history, page));
-    const std::vector<const CLink*> inserted = Addresses();
-    for (std::size_t n = 0; n < 4000; ++n)
-        ASSERT_EQ(inserted[n], now[n]);
-    for (std::size_t n = 4000; n < now.size(); ++n)
-        ASSERT_EQ(inserted[n + 1], now[n]);
-
-    const UndoStep* pStep = history.Undo();
-    ASSERT_NE(pStep, nullptr);
-    EXPECT_EQ(pStep->nFrom, 4000);
-    EXPECT_EQ(pStep->before.size(), 0u);
-    EXPECT_EQ(pStep->after.size(), 1u);
-    ApplyUndo(page, *pStep);
-    pStep = history.Undo();
-    ASSERT_NE(pStep, nullptr);
-    EXPECT_EQ(pStep->nFrom, 2500);
-    EXPECT_EQ(pStep->before.size(), 1u);
-    EXPECT_EQ(pStep->after.size(), 1u);
-    ApplyUndo(page, *pStep);
-    EXPECT_EQ(Addresses().size(), 5000u);
-    EXPECT_EQ(SnapshotOf(history.Page()), SnapshotOf(page));
-}
-
-// Repeated equal elements: the common head and tail never overlap.
-TEST(UndoTest, RepeatedElements) {
-    Page page;
-    page.push_back(TextItem("a"));
-    page.push_back(TextItem("a"));
-    UndoHistory history;
-    Reset(history, page);
-    page.push_back(TextItem("a"));
-    ASSERT_TRUE(Record(history, page));
-    page.erase(page.begin(), page.begin() + 2);
-    ASSERT_TRUE(Record(history, page));
-    EXPECT_EQ(SnapshotOf(history.Page()), SnapshotOf(page));
-    const UndoStep* pStep = history.Undo();
-    EXPECT_EQ(pStep->before.size(), 2u);
-    EXPECT_EQ(pStep->after.size(), 0u);
-    ApplyUndo(page, *pStep);
-    pStep = history.Undo();
-    EXPECT_EQ(pStep->before.size(), 0u);
-    EXPECT_EQ(pStep->after.size(), 1u);
-    ApplyUndo(page, *pStep);
-    EXPECT_EQ(SnapshotOf(page), (Snapshot{{0, "a", 12, 0}, {0, "a", 12, 0}}));
+    ASSERT_EQ(history.Page().size(), 5001u);
+    for (std::size_t n = 0; n < 5000; ++n) {
+        const CLink* pNow = history.Page()[n < 4000 ? n : n + 1].get();
+        EXPECT_EQ(pNow == opened[n], n != 2500) << n;
+    }
+    ExpectUndo(history, page, 4000, {}, Texts({"new"}));
+    ExpectUndo(history, page, 2500, Texts({"1"}), Texts({"changed"}));
 }
 
 }  // namespace
