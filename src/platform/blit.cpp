@@ -220,6 +220,9 @@ bool Transfer(DCData& dc, Span dst, const QImage* pSource, Span src, std::uint32
             columns[x - bounds.left()] = sx >= 0 && sx < source.width() ? sx : -1;
         }
     }
+    // A copy from a surface whose pixels are all opaque (RGB32 keeps alpha at 0xFF) is a
+    // plain copy of rows.
+    const bool bPlainCopy = dwRop == SRCCOPY && source.format() == QImage::Format_RGB32;
     WithSourceOp(dwRop, [&](auto op) {
         for (const QRect& rect : region) {
             // Without scaling, the columns of the source that exist.
@@ -235,6 +238,12 @@ bool Transfer(DCData& dc, Span dst, const QImage* pSource, Span src, std::uint32
                 if (sy < 0 || sy >= source.height()) continue;
                 const auto* pIn = reinterpret_cast<const QRgb*>(source.constScanLine(sy));
                 QRgb* pOut = row(y);
+                if (!bScaled && bPlainCopy) {
+                    // Pixels of an opaque source are copied as they are.
+                    std::memmove(pOut + x0, pIn + x0 + nShift,
+                                 static_cast<std::size_t>(x1 - x0) * sizeof(QRgb));
+                    continue;
+                }
                 if (!bScaled) {
                     ApplyToRow(op, pOut + x0, pIn + x0 + nShift, x1 - x0);
                     continue;
