@@ -38,8 +38,10 @@ void CTesselEdit::PrevCreateList() {
 
 // The walk of PrevCreateList over any list: frames take the free rows of the column-editor
 // table in order (all of them are free when a page is opened, so its frames are numbered from
-// 0; a paste finds the rows its document's frames hold taken).
-void CTesselEdit::FoldFrames(CMyList& list) {
+// 0; a paste finds the rows its document's frames hold taken). With bKeepNumbers a frame keeps
+// the number its element carries when that row is free: an undo gives the page back with the
+// numbers it had, which its steps name the column editors by.
+void CTesselEdit::FoldFrames(CMyList& list, bool bKeepNumbers) {
     auto freeFrame = [this]() {
         for (int f = 0; f < kMaxFrames; ++f)
             if (!m_pChildEdit[f][0]) return f;
@@ -73,8 +75,12 @@ void CTesselEdit::FoldFrames(CMyList& list) {
         CLink* pLink = list.GetCurr();
         if (!bInFrame) {
             int n = slots::ColumnCount(*pLink);
-            if (pLink->m_nKind == kKindMultiColumn && n >= 1 && n <= kMaxColumns)
-                nFrame = freeFrame();
+            if (pLink->m_nKind == kKindMultiColumn && n >= 1 && n <= kMaxColumns) {
+                const int nOwn = slots::ColumnWidth(*pLink, n);  // the slot after the widths
+                nFrame = bKeepNumbers && nOwn >= 0 && nOwn < kMaxFrames && !m_pChildEdit[nOwn][0]
+                             ? nOwn
+                             : freeFrame();
+            }
             if (pLink->m_nKind == kKindMultiColumn && n >= 1 && n <= kMaxColumns &&
                 nFrame < kMaxFrames) {
                 pLink->m_nKind = kKindColumnFrame;

@@ -359,7 +359,7 @@ class CTesselEdit : public CWnd {
     // Turns the flat form of frames in a list (MultiColumn, then StartColumn ... EndColumn
     // groups) into frame elements whose columns go to new column editors of this editor, at
     // free frame numbers. The editors are made without windows (OpenColumnEditors opens them).
-    void FoldFrames(CMyList& list);
+    void FoldFrames(CMyList& list, bool bKeepNumbers = false);
     // The view's refresh after a copy: caret off, the window invalidated, caret on.
     void RefreshAfterCopy();
     // The paste that Paste and PastePlainText share; bPlain takes only the text.

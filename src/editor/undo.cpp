@@ -123,7 +123,12 @@ void UndoHistory::Reset(std::span<const FlatEntry> page) {
 bool UndoHistory::Record(std::span<const FlatEntry> page, const EditPositions& posBefore,
                          const EditPositions& posAfter, StepKind kind) {
     const Difference diff = Compare(page, m_page);
-    if (diff.Empty()) return false;
+    if (diff.Empty()) {
+        // Typing that put back what it replaced (a selection typed over with its own text)
+        // is no step, and what follows starts a new one.
+        if (kind != StepKind::kOther && !(posBefore == posAfter)) m_bJoinable = false;
+        return false;
+    }
 
     // The new change takes the recorded page from S1 to S2.
     Elements after = CopyEntries(page, diff);

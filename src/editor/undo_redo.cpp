@@ -126,7 +126,7 @@ void CTesselEdit::ApplyStep(const UndoStep& step, bool bUndo) {
             coming.Append(tessel::editor::CopyEntry({p.get(), p->m_nKind}).release());
             bFrames = bFrames || p->m_nKind == kKindMultiColumn;
         }
-        if (bFrames) FoldFrames(coming);
+        if (bFrames) FoldFrames(coming, true);
         int nAt = nIndex;
         coming.First();
         while (CLink* p = coming.Remove())
@@ -139,17 +139,23 @@ void CTesselEdit::ApplyStep(const UndoStep& step, bool bUndo) {
         m_pList->Clear();
         for (const auto& p : m_pHistory->Page())
             m_pList->Append(tessel::editor::CopyEntry({p.get(), p->m_nKind}).release());
-        PrevCreateList();
+        FoldFrames(*m_pList, true);
         OpenColumnEditors(m_crHotLink, m_nCharSpace, m_nLineSpace);
     }
 
     // The user is back where the step began (or ended, for a redo).
     CTesselEdit* pEditor = EditorById(pos.nEditID);
-    if (!pEditor || !pEditor->m_pList) pEditor = this;
-    pEditor->m_CurPos = pos.cursor;
-    pEditor->m_SelStart = pos.selStart;
-    pEditor->m_SelEnd = pos.selEnd;
-    pEditor->m_bSelected = pos.selStart != pos.selEnd ? 1 : 0;
+    if (pEditor && pEditor->m_pList) {
+        pEditor->m_CurPos = pos.cursor;
+        pEditor->m_SelStart = pos.selStart;
+        pEditor->m_SelEnd = pos.selEnd;
+    } else {
+        // The editor is gone (its frame had no row of the column table left): the user goes
+        // to the start of the page, which is always a place of it.
+        pEditor = this;
+        m_CurPos = m_SelStart = m_SelEnd = TEXTPOS{};
+    }
+    pEditor->m_bSelected = pEditor->m_SelStart != pEditor->m_SelEnd ? 1 : 0;
     pEditor->m_bShiftSel = 0;
     g_nFocusEdit = pEditor->m_nEditID;
     if (pEditor != this) {

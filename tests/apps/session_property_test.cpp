@@ -537,8 +537,12 @@ Prediction Predict(CTesselEdit& editor, const Step& step, ClipModel& clip) {
             return p;
         case Change::kCopy:
         case Change::kCut:
-            // An empty selection leaves the clipboard as it was.
-            if (nLo < nHi) {
+            // A selection whose ends are the same place leaves the clipboard as it was, and so
+            // does one that starts past the last element. Ends that differ otherwise fill it,
+            // even when they stand for the same offset (around an empty Text element): the
+            // list then holds what is between them, which may be no unit at all.
+            if (bSelection && std::min(editor.m_SelStart, editor.m_SelEnd).nLink <
+                                  static_cast<int>(links.size())) {
                 clip.kind = ClipModel::Kind::kOwn;
                 clip.units.assign(shadow.begin() + nLo, shadow.begin() + nHi);
             }

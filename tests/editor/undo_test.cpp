@@ -280,7 +280,7 @@ TEST(UndoTest, RandomJoinedStepsUndoExactly) {
         std::vector<Snapshot> states{SnapshotOf(page)};  // the page before each step, then now
         int nPos = 0;
         for (int nJoined = 0; nJoined < 6; ++nJoined) {
-            const Snapshot start = SnapshotOf(page);
+            Snapshot start = SnapshotOf(page);
             // A run's first record does not follow the last step's positions.
             bool bStarted = false;
             for (int n = Uniform(rng, 1, 6); n > 0; --n) {
@@ -289,6 +289,11 @@ TEST(UndoTest, RandomJoinedStepsUndoExactly) {
                 if (Record(history, page, StepKind::kTyping, At(0, nFrom), At(0, nFrom + 1))) {
                     bStarted = true;
                     nPos = nFrom + 1;
+                } else if (bStarted) {
+                    // Typing that changed nothing ends the run: what follows is a new step.
+                    states.push_back(SnapshotOf(page));
+                    start = SnapshotOf(page);
+                    bStarted = false;
                 }
                 // A run that gave back the page it started from is no step.
                 if (SnapshotOf(page) == start) bStarted = false;
