@@ -313,6 +313,43 @@ TEST_F(ClipboardSessionTest, CutOfEverythingLeavesAnEmptyPage) {
     EXPECT_EQ(Out("type z\nprint caret\n"), "1 0 0\n");
 }
 
+// The clip list changes hands: GetpListFromClip takes it (the clipboard is then empty),
+// EmptyMyClip releases it, and the cut list and the selection make the buffer empty or not.
+TEST_F(ClipboardSessionTest, TheClipListIsTakenBackOrReleasedAndTheBufferEmptied) {
+    Open(Arial("ab") + kHalfPicture + Times("cd"));
+    CTesselEdit& edit = Editor();
+    // Copying everything leaves no cut list behind and both selection ends at (0, 0, 0).
+    EXPECT_EQ(Out("key A ctrl\nkey C ctrl\n"), "");
+    EXPECT_EQ(edit.IsBuffEmpty(), 1);
+    CMyList* pTaken = nullptr;
+    ASSERT_EQ(edit.GetpListFromClip(pTaken), 1);
+    ASSERT_NE(pTaken, nullptr);
+    // The three elements copied, in order: a run, the picture, a run.
+    std::vector<int> kinds;
+    for (const CLink* p = pTaken->FirstLink(); p; p = p->m_pNext)
+        kinds.push_back(p->m_nKind);
+    EXPECT_EQ(kinds, (std::vector<int>{kKindText, kKindImage, kKindText}));
+    delete pTaken;
+    EXPECT_EQ(g_pClipList, nullptr);
+    EXPECT_EQ(Out("print clipboard\n"), "");
+    pTaken = nullptr;
+    EXPECT_EQ(edit.GetpListFromClip(pTaken), 0);
+    EXPECT_EQ(pTaken, nullptr);
+    // A new copy, then EmptyMyClip: the list is released and the clipboard emptied.
+    EXPECT_EQ(Out("key A ctrl\nkey C ctrl\nprint clipboard\n"), "private 3\ntext abcd\nhtml\n");
+    edit.EmptyMyClip();
+    EXPECT_EQ(g_pClipList, nullptr);
+    EXPECT_EQ(Out("print clipboard\n"), "");
+    // A cut with nothing selected still makes a (new, empty) cut list: the buffer is not
+    // empty until ClearBuff releases it.
+    EXPECT_EQ(Out("key End\n"), "");
+    EXPECT_EQ(edit.OnCut(edit.m_pList, 0), 0);
+    EXPECT_EQ(edit.IsBuffEmpty(), 0);
+    edit.ClearBuff();
+    EXPECT_EQ(edit.IsBuffEmpty(), 1);
+    EXPECT_EQ(edit.m_pCutList, nullptr);
+}
+
 // --- Copy and paste ---------------------------------------------------------------------------
 
 TEST_F(ClipboardSessionTest, CopyThenPasteTwiceInsertsTheElementsTwice) {
