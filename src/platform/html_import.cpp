@@ -16,8 +16,8 @@
 #include <QTextBlock>
 #include <QTextCharFormat>
 #include <QTextDocument>
-#include <QtGlobal>
 #include <QTextFragment>
+#include <QtGlobal>
 
 #include <cmath>
 #include <string>
@@ -209,8 +209,8 @@ std::vector<HtmlRun> ReadHtmlRuns(std::string_view gbkHtml) {
     {
         // Qt reports what it cannot read in the HTML (an unknown colour name) as warnings; a
         // paste stays silent, so they are dropped while the HTML is read.
-        const QtMessageHandler previous = qInstallMessageHandler(
-            [](QtMsgType, const QMessageLogContext&, const QString&) {});
+        const QtMessageHandler previous =
+            qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
         document.setHtml(
             Prepared(QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()))));
         qInstallMessageHandler(previous);
