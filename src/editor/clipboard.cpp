@@ -101,9 +101,7 @@ CMyList* ListFromHtmlRuns(const std::vector<tessel::platform::HtmlRun>& runs,
 
 CTesselEdit* CTesselEdit::FocusedColumn() {
     if (g_nFocusEdit == m_nEditID || g_nFocusEdit < 0) return this;
-    const int f = g_nFocusEdit / kMaxColumns, c = g_nFocusEdit % kMaxColumns;
-    if (m_nEditID != -1 || f >= kMaxFrames) return nullptr;
-    return m_pChildEdit[f][c];
+    return m_nEditID == -1 ? EditorById(g_nFocusEdit) : nullptr;
 }
 
 bool CTesselEdit::RoutedToColumn(void (CTesselEdit::*handler)()) {
@@ -301,9 +299,10 @@ void CTesselEdit::Paste(bool bPlain) {
         pOwned->Append(p);
         pSource = pOwned.get();
     } else if (!bPlain && IsClipboardFormatAvailable(CF_BITMAP)) {
-        PastBmpCopy();
+        // The picture is the whole paste: with the selection it replaced, one change.
+        const bool bInserted = InsertClipboardBitmap();
         CloseClipboard();
-        if (bRemoved) FinishChange(nullptr);
+        if (bInserted || bRemoved) FinishChange(nullptr);
         return;
     }
     CloseClipboard();
@@ -316,13 +315,17 @@ void CTesselEdit::Paste(bool bPlain) {
 }
 
 void CTesselEdit::PastBmpCopy() {
+    if (InsertClipboardBitmap()) FinishChange(nullptr);
+}
+
+bool CTesselEdit::InsertClipboardBitmap() {
     auto hBitmap = static_cast<HBITMAP>(GetClipboardData(CF_BITMAP));
-    if (!hBitmap) return;
+    if (!hBitmap) return false;
     CFileDialog dialog(FALSE, "*.bmp", "1.bmp", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
                        "BMP Files (*.bmp)|*.bmp|", this);
-    if (dialog.DoModal() != IDOK) return;
+    if (dialog.DoModal() != IDOK) return false;
     const std::string strPath = dialog.GetPathName();
-    if (strPath.empty() || !WriteBmpFile(hBitmap, strPath.c_str())) return;
+    if (strPath.empty() || !WriteBmpFile(hBitmap, strPath.c_str())) return false;
     auto* p = new CLink;
     p->m_nKind = kKindImage;
     p->m_Command[0].nType = kParamText;
@@ -332,7 +335,7 @@ void CTesselEdit::PastBmpCopy() {
     p->m_Command[2].nType = kParamNumber;
     slots::ImageScale(*p) = 100;
     InsertLinkInCurr(p, m_pList);
-    FinishChange(nullptr);
+    return true;
 }
 
 void CTesselEdit::InsertListInCurr(const CMyList& list) {

@@ -362,6 +362,9 @@ class CTesselEdit : public CWnd {
     void FoldFrames(CMyList& list, bool bKeepNumbers = false);
     // The view's refresh after a copy: caret off, the window invalidated, caret on.
     void RefreshAfterCopy();
+    // PastBmpCopy without the refresh: the clipboard's bitmap written to the file the save
+    // dialog names and inserted as a picture; true when it went in.
+    bool InsertClipboardBitmap();
     // The paste that Paste and PastePlainText share; bPlain takes only the text.
     void Paste(bool bPlain);
     // A frame of this editor in its flat form, appended to out (for the cut and copy lists).
