@@ -30,7 +30,9 @@
 #include "platform/file_dialog.h"
 #include "platform/gbk.h"
 #include "platform/wnd.h"
+#include "widgets/colour_popup.h"
 #include "widgets/edit_commands.h"
+#include "widgets/tool_window.h"
 
 namespace tessel::play {
 namespace {
@@ -500,6 +502,8 @@ constexpr CommandName kCommandNames[] = {
     {"bold", commands::kBold},
     {"italic", commands::kItalic},
     {"underline", commands::kUnderline},
+    {"superscript", commands::kRaised},
+    {"subscript", commands::kLowered},
     {"raised", commands::kRaised},
     {"lowered", commands::kLowered},
     {"hotlink", commands::kHotLink},
@@ -540,6 +544,62 @@ bool ReadCommand(std::string_view args, Step& step, std::string& complaint) {
         complaint += std::string(entry.strName) + ' ';
     complaint += "or an id from 1 to 65535)";
     return false;
+}
+
+// The command of a name or an id, as `command` reads it; 0 for neither.
+UINT CommandOf(std::string_view word) {
+    int nId = 0;
+    if (ReadInt(word, 1, 65535, nId)) return static_cast<UINT>(nId);
+    for (const CommandName& entry : kCommandNames)
+        if (entry.strName == word) return entry.nId;
+    return 0;
+}
+
+// check NAME on|off: a check button's state, as a click would leave it.
+bool ReadCheck(std::string_view args, Step& step, std::string& complaint) {
+    const std::vector<std::string_view> words = Words(args);
+    if (words.size() != 2 || (words[1] != "on" && words[1] != "off")) {
+        complaint = "needs the button's command and on or off";
+        return false;
+    }
+    step.nX = static_cast<int>(CommandOf(words[0]));
+    if (step.nX == 0) {
+        complaint = "unknown command " + Quoted(words[0]);
+        return false;
+    }
+    step.nY = words[1] == "on" ? 1 : 0;
+    return true;
+}
+
+// font FACE: the rest of the line, as the font box lists it.
+bool ReadFont(std::string_view args, Step& step, std::string& complaint) {
+    while (!args.empty() && IsBlank(args.back()))
+        args.remove_suffix(1);
+    if (args.empty() || !DecodeUtf8(args)) {
+        complaint = args.empty() ? "needs the face name" : "the face name is not UTF-8";
+        return false;
+    }
+    step.strText = std::string(args);
+    return true;
+}
+
+bool ReadSize(std::string_view args, Step& step, std::string& complaint) {
+    const std::vector<std::string_view> words = Words(args);
+    if (words.size() != 1 || !ReadInt(words[0], 0, 999, step.nX)) {
+        complaint = "needs the index of a size box item";
+        return false;
+    }
+    return true;
+}
+
+bool ReadColor(std::string_view args, Step& step, std::string& complaint) {
+    const std::vector<std::string_view> words = Words(args);
+    if (words.size() != 1 || words[0].size() != 6 ||
+        !ReadInt(words[0], 0, 0xFFFFFF, step.nColor, 16)) {
+        complaint = "needs a colour as RRGGBB";
+        return false;
+    }
+    return true;
 }
 
 bool ReadAnswer(std::string_view args, Step& step, std::string& complaint) {
@@ -790,6 +850,111 @@ bool RunCommand(Session& session, const Step& step, std::string&) {
     return true;
 }
 
+// The tool window of the top-level editor, or a complaint that there is none.
+CEditToolWnd* ToolWindow(Session& session, std::string& complaint) {
+    CEditToolWnd* pToolBar = session.editor.ToolBar();
+    if (pToolBar == nullptr) complaint = "the editor has no tool window";
+    return pToolBar;
+}
+
+bool RunCheck(Session& session, const Step& step, std::string& complaint) {
+    CEditToolWnd* pToolBar = ToolWindow(session, complaint);
+    if (pToolBar == nullptr) return false;
+    const auto nId = static_cast<UINT>(step.nX);
+    const CToolBarCtrl* pBar = pToolBar->BarOf(nId);
+    TBBUTTON button;
+    if (pBar == nullptr || !pBar->GetButton(pBar->CommandToIndex(nId), &button) ||
+        !(button.fsStyle & TBSTYLE_CHECK)) {
+        complaint = std::to_string(nId) + " is no check button of the tool window";
+        return false;
+    }
+    pToolBar->CheckButton(nId, step.nY);
+    Settle();
+    return true;
+}
+
+bool RunFont(Session& session, const Step& step, std::string& complaint) {
+    CEditToolWnd* pToolBar = ToolWindow(session, complaint);
+    if (pToolBar == nullptr) return false;
+    const std::string strFace = platform::Utf8ToGbk(step.strText);
+    const int nItem = pToolBar->m_FontBox.FindStringExact(-1, strFace.c_str());
+    if (nItem == CB_ERR) {
+        complaint = "the font box has no face " + Quoted(step.strText);
+        return false;
+    }
+    pToolBar->m_FontBox.ChooseItem(nItem);
+    Settle();
+    return true;
+}
+
+bool RunSize(Session& session, const Step& step, std::string& complaint) {
+    CEditToolWnd* pToolBar = ToolWindow(session, complaint);
+    if (pToolBar == nullptr) return false;
+    const int nCount = pToolBar->m_SizeBox.GetCount();
+    if (step.nX >= nCount) {
+        complaint = "the size box has items 0 to " + std::to_string(nCount - 1);
+        return false;
+    }
+    pToolBar->m_SizeBox.ChooseItem(step.nX);
+    Settle();
+    return true;
+}
+
+bool RunColor(Session& session, const Step& step, std::string& complaint) {
+    CEditToolWnd* pToolBar = ToolWindow(session, complaint);
+    if (pToolBar == nullptr) return false;
+    // What the picker's popup sends its button when a colour is chosen with OK.
+    const COLORREF crColour =
+        RGB((step.nColor >> 16) & 0xFF, (step.nColor >> 8) & 0xFF, step.nColor & 0xFF);
+    pToolBar->m_ColourBtn.SendMessage(CPN_SELENDOK, crColour, 0);
+    Settle();
+    return true;
+}
+
+bool RunToolbarSnapshot(Session& session, const Step& step, std::string& complaint) {
+    CEditToolWnd* pToolBar = ToolWindow(session, complaint);
+    if (pToolBar == nullptr) return false;
+    Settle();
+    CBitmap bitmap;
+    if (!platform::CaptureWindow(pToolBar, bitmap)) {
+        complaint = "cannot capture the tool window";
+        return false;
+    }
+    if (!bitmap.SavePng(step.strText)) {
+        complaint = "cannot write " + Quoted(step.strText);
+        return false;
+    }
+    return true;
+}
+
+// The colour picker's popup dropped down as a click on its button drops it, drawn, then
+// closed with Escape (a cancel: the colour stays).
+bool RunPickerSnapshot(Session& session, const Step& step, std::string& complaint) {
+    CEditToolWnd* pToolBar = ToolWindow(session, complaint);
+    if (pToolBar == nullptr) return false;
+    CColourPicker& picker = pToolBar->m_ColourBtn;
+    if (!picker.IsActive()) picker.Click();
+    Settle();
+    CColourPopup* pPopup = picker.GetPopup();
+    if (pPopup == nullptr) {
+        complaint = "the colour picker did not drop down";
+        return false;
+    }
+    CBitmap bitmap;
+    const bool bCaptured = platform::CaptureWindow(pPopup, bitmap);
+    pPopup->SendMessage(WM_KEYDOWN, VK_ESCAPE, 0);
+    Settle();
+    if (!bCaptured) {
+        complaint = "cannot capture the colour picker";
+        return false;
+    }
+    if (!bitmap.SavePng(step.strText)) {
+        complaint = "cannot write " + Quoted(step.strText);
+        return false;
+    }
+    return true;
+}
+
 bool RunAnswer(Session& session, const Step& step, std::string&) {
     Answer answer;
     if (!step.bCancel) answer.strPath = platform::Utf8ToGbk(step.strText);
@@ -905,6 +1070,42 @@ void PrintClipboard(Session& session) {
     }
 }
 
+// One line per button of the tool bars (command, enabled or indeterminate, checked), then
+// the font box's text, the size box's item and the picker's colour.
+void PrintToolbar(Session& session) {
+    std::string& out = session.out;
+    CEditToolWnd* pToolBar = session.editor.ToolBar();
+    if (pToolBar == nullptr) {
+        out += "none\n";
+        return;
+    }
+    for (const CToolBarCtrl* pBar : {static_cast<const CToolBarCtrl*>(&pToolBar->m_InsertBar),
+                                     static_cast<const CToolBarCtrl*>(&pToolBar->m_FormatBar)}) {
+        for (int i = 0; i < pBar->GetButtonCount(); ++i) {
+            TBBUTTON button;
+            if (!pBar->GetButton(i, &button) || (button.fsStyle & TBSTYLE_SEP)) continue;
+            const int nState = pBar->GetState(button.idCommand);
+            out += std::to_string(button.idCommand);
+            out += (nState & TBSTATE_INDETERMINATE) || !(nState & TBSTATE_ENABLED)
+                       ? " indeterminate"
+                       : " enabled";
+            if (nState & TBSTATE_CHECKED) out += " checked";
+            out += '\n';
+        }
+    }
+    const int nFont = pToolBar->m_FontBox.GetCurSel();
+    out += "font " +
+           (nFont == CB_ERR ? std::string()
+                            : platform::GbkToUtf8(pToolBar->m_FontBox.GetLBText(nFont))) +
+           '\n';
+    out += "size " + std::to_string(pToolBar->m_SizeBox.GetCurSel()) + '\n';
+    const COLORREF cr = pToolBar->m_ColourBtn.GetColour();
+    char szColour[8];
+    std::snprintf(szColour, sizeof szColour, "%02X%02X%02X", GetRValue(cr), GetGValue(cr),
+                  GetBValue(cr));
+    out += std::string("color ") + szColour + '\n';
+}
+
 struct PrintItem {
     std::string_view strName;
     void (*pPrint)(Session& session);
@@ -912,7 +1113,7 @@ struct PrintItem {
 constexpr PrintItem kPrintItems[] = {
     {"caret", PrintCaret},       {"selection", PrintSelection}, {"markup", PrintMarkup},
     {"dump", PrintDump},         {"rows", PrintRows},           {"format", PrintFormat},
-    {"caretbox", PrintCaretBox}, {"clipboard", PrintClipboard},
+    {"caretbox", PrintCaretBox}, {"clipboard", PrintClipboard}, {"toolbar", PrintToolbar},
 };
 
 bool ReadPrint(std::string_view args, Step& step, std::string& complaint) {
@@ -926,7 +1127,7 @@ bool ReadPrint(std::string_view args, Step& step, std::string& complaint) {
         }
     }
     complaint = words.size() == 1 ? "unknown item " + Quoted(words[0]) : "needs one item";
-    complaint += " (caret, selection, markup, dump, rows, format, caretbox or clipboard)";
+    complaint += " (caret, selection, markup, dump, rows, format, caretbox, clipboard or toolbar)";
     return false;
 }
 
@@ -957,6 +1158,12 @@ constexpr Action kActions[] = {
     {"clipboard", ReadClipboard, RunClipboard},
     {"command", ReadCommand, RunCommand},
     {"answer", ReadAnswer, RunAnswer},
+    {"check", ReadCheck, RunCheck},
+    {"font", ReadFont, RunFont},
+    {"size", ReadSize, RunSize},
+    {"color", ReadColor, RunColor},
+    {"snapshot-toolbar", ReadSnapshot, RunToolbarSnapshot},
+    {"snapshot-picker", ReadSnapshot, RunPickerSnapshot},
 };
 
 const Action* FindAction(std::string_view strName) {

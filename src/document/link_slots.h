@@ -71,8 +71,34 @@ inline int& ColumnWidth(CLink& link, int i) {
     return link.m_Command[2 + i].nValue;
 }
 
+// The character format every element carries (what text typed next to an object takes, and
+// what a Text element is drawn in).
+#define TESSEL_BANK_NUMBER(Name, bank, nSlot) \
+    inline int Name(const CLink& link) {      \
+        return link.bank[nSlot].nValue;       \
+    }                                         \
+    inline int& Name(CLink& link) {           \
+        return link.bank[nSlot].nValue;       \
+    }
+inline const std::string& FontFace(const CLink& link) {
+    return link.m_Font[0].strText;
+}
+inline std::string& FontFace(CLink& link) {
+    return link.m_Font[0].strText;
+}
+TESSEL_BANK_NUMBER(FontSize, m_Font, 1)  // pixels
+TESSEL_BANK_NUMBER(FontItalic, m_Font, 2)
+TESSEL_BANK_NUMBER(FontBold, m_Font, 3)
+TESSEL_BANK_NUMBER(FontUnderline, m_Font, 4)
+TESSEL_BANK_NUMBER(ColourRed, m_Color, 0)
+TESSEL_BANK_NUMBER(ColourGreen, m_Color, 1)
+TESSEL_BANK_NUMBER(ColourBlue, m_Color, 2)
+TESSEL_BANK_NUMBER(FootNote, m_FootNote, 0)      // kFootNoteRaised, kFootNoteLowered, else normal
+TESSEL_BANK_NUMBER(HotLinkAction, m_HotLink, 0)  // kNoHotLink when the element has no link
+
 #undef TESSEL_SLOT_NUMBER
 #undef TESSEL_SLOT_TEXT
+#undef TESSEL_BANK_NUMBER
 
 // Check states.
 inline constexpr int kCheckWrong = 0;

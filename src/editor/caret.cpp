@@ -9,6 +9,7 @@
 #include "formula/formula.h"
 #include "imaging/picture.h"
 #include "widgets/edit_commands.h"
+#include "widgets/symbol_window.h"
 #include "widgets/tool_window.h"
 
 using tessel::editor::Scaled;
@@ -154,9 +155,14 @@ void CTesselEdit::OnTimer(UINT_PTR nIDEvent) {
                            IsClipboardFormatAvailable(CF_TEXT) ||
                            IsClipboardFormatAvailable(CF_BITMAP);
     CloseClipboard();
+    m_pToolBar->CheckButton(
+        kInsertSymbol, g_pSymbolDlg && g_pSymbolDlg->m_hWnd && g_pSymbolDlg->IsWindowVisible());
     const UINT nSelectionState = MF_BYCOMMAND | (bSelection ? MF_ENABLED : MF_GRAYED);
-    for (UINT nId : {kCopy, kCut, kHotLink})
+    for (UINT nId : {kCopy, kCut, kHotLink}) {
+        m_pToolBar->SetButtonState(nId, bSelection ? TBSTATE_ENABLED : TBSTATE_INDETERMINATE);
         m_Menu.EnableMenuItem(nId, nSelectionState);
+    }
+    m_pToolBar->SetButtonState(kPaste, bPastable ? TBSTATE_ENABLED : TBSTATE_INDETERMINATE);
     m_Menu.EnableMenuItem(kPaste, MF_BYCOMMAND | (bPastable ? MF_ENABLED : MF_GRAYED));
     CWnd::OnTimer(nIDEvent);
 }

@@ -18,6 +18,7 @@
 #include "platform/file_dialog.h"
 #include "platform/html_import.h"
 #include "widgets/edit_commands.h"
+#include "widgets/tool_window.h"
 
 namespace slots = tessel::slots;
 using tessel::editor::ClipData;
@@ -105,10 +106,14 @@ CTesselEdit* CTesselEdit::FocusedColumn() {
 }
 
 bool CTesselEdit::RoutedToColumn(void (CTesselEdit::*handler)()) {
+    return RoutedToColumn([handler](CTesselEdit& column) { (column.*handler)(); });
+}
+
+bool CTesselEdit::RoutedToColumn(const std::function<void(CTesselEdit&)>& run) {
     CTesselEdit* pFocus = FocusedColumn();
     if (pFocus == this) return false;
     if (pFocus) {
-        (pFocus->*handler)();
+        run(*pFocus);
         // The column editor ran the command for its parent: it notes its positions as if the
         // message had been its own.
         pFocus->m_RestPositions = pFocus->Positions();
@@ -117,10 +122,14 @@ bool CTesselEdit::RoutedToColumn(void (CTesselEdit::*handler)()) {
 }
 
 int CTesselEdit::OnCut(CMyList* pList, int bToClipboard) {
-    // The cut list of the last removal goes; this one starts empty. (The Paste button's
-    // indeterminate state, which the Part's tool bar shows after a cut, comes with the tool
-    // bar's controls.)
-    delete m_pCutList;
+    // The cut list of the last removal goes; this one starts empty. A cut to the clipboard
+    // greys the Paste button until the timer finds the new content there.
+    if (m_pCutList) {
+        delete m_pCutList;
+        if (bToClipboard)
+            if (CEditToolWnd* pToolBar = ToolBar())
+                pToolBar->SetButtonState(tessel::commands::kPaste, TBSTATE_INDETERMINATE);
+    }
     m_pCutList = new CMyList;
     if (!pList || m_SelStart == m_SelEnd) return 0;
     if (!tessel::editor::LinkAt(*pList, std::min(m_SelStart, m_SelEnd).nLink)) {

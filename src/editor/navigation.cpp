@@ -5,6 +5,7 @@
 
 #include "editor/edit_extent.h"
 #include "editor/tessel_edit.h"
+#include "widgets/edit_commands.h"
 
 using tessel::editor::Advance;
 using tessel::editor::DocumentEnd;
@@ -29,6 +30,15 @@ void CTesselEdit::OnKeyDown(UINT nChar, UINT /*nRepCnt*/, UINT /*nFlags*/) {
     if (IsMovementKey(nChar) && bShift && !m_bShiftSel) {
         m_SelStart = m_CurPos;
         m_bShiftSel = 1;
+    }
+    // Ctrl+B, Ctrl+I and Ctrl+U change the format typed next (or the selection's): the
+    // format at the cursor is not reloaded after them.
+    // Ctrl+I and Ctrl+M type a tab and a carriage return as well: the character that follows
+    // such a shortcut's key is not typed.
+    m_bSwallowChar = false;
+    if (HistoryOwner().m_bShortcuts && RunFormatShortcut(nChar, bShift, bControl)) {
+        m_bSwallowChar = true;
+        return;
     }
     if (HistoryOwner().m_bShortcuts && RunShortcut(nChar, bShift, bControl)) {
         if (m_hWnd) ResetToolBar();
@@ -113,6 +123,27 @@ bool CTesselEdit::RunShortcut(UINT nChar, bool bShift, bool bControl) {
         (this->*history)();
     }
     return command || history;
+}
+
+bool CTesselEdit::RunFormatShortcut(UINT nChar, bool bShift, bool bControl) {
+    if (!bControl || bShift) return false;
+    UINT nID = 0;
+    switch (nChar) {
+        case 'B':
+            nID = tessel::commands::kBold;
+            break;
+        case 'I':
+            nID = tessel::commands::kItalic;
+            break;
+        case 'U':
+            nID = tessel::commands::kUnderline;
+            break;
+        default:
+            return false;
+    }
+    g_nFocusEdit = m_nEditID;
+    ToggleFormatButton(nID);
+    return true;
 }
 
 void CTesselEdit::PrevObject(CMyList* pList) {

@@ -1,16 +1,11 @@
-// Handlers the message map already routes but that do nothing yet: the other mouse buttons,
-// formatting, and the object commands.
+// Handlers the message map already routes but that do nothing yet: the other mouse buttons
+// and the object commands.
 // Each is replaced by its real implementation as that part of the editor is built.
 #include "editor/tessel_edit.h"
 
 void CTesselEdit::OnLButtonDblClk(UINT, CPoint) {}
 void CTesselEdit::OnRButtonDown(UINT, CPoint) {}
 void CTesselEdit::OnRButtonUp(UINT, CPoint) {}
-void CTesselEdit::OnSelchangeComboFont() {}
-void CTesselEdit::OnSelchangeComboSize() {}
-LRESULT CTesselEdit::OnSelchangeComboColor(WPARAM, LPARAM) {
-    return 0;
-}
 void CTesselEdit::OnInsertImage() {}
 void CTesselEdit::OnInsertFomular() {}
 void CTesselEdit::OnInsertEdit() {}
@@ -21,11 +16,6 @@ void CTesselEdit::OnInsertTotalScore() {}
 void CTesselEdit::OnInsertPageScore() {}
 void CTesselEdit::OnInsertMColumn() {}
 void CTesselEdit::OnInsertHLink() {}
-void CTesselEdit::OnInsertBond() {}
-void CTesselEdit::OnInsertItalic() {}
-void CTesselEdit::OnInsertULine() {}
-void CTesselEdit::OnbtnFootUp() {}
-void CTesselEdit::OnbtnFootDown() {}
 void CTesselEdit::OnbtnPro() {}
 void CTesselEdit::OnInsertTxt() {}
 void CTesselEdit::OnInsertSymbol() {}

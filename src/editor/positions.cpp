@@ -92,6 +92,42 @@ TEXTPOS DocumentEnd(const CMyList& list) {
     return TEXTPOS{n, 0, 0};
 }
 
+namespace {
+// What an element counts for in a document offset.
+int ElementLength(const CLink& link) {
+    return link.m_nKind == kKindText ? static_cast<int>(tessel::slots::Text(link).size()) : 1;
+}
+}  // namespace
+
+int DocumentOffsetOf(const CMyList& list, TEXTPOS p) {
+    if (p.nLink == kEndMark) p = DocumentEnd(list);
+    int nOffset = 0, n = 0;
+    for (const CLink* pLink = list.FirstLink(); pLink; pLink = pLink->m_pNext, ++n) {
+        if (n < p.nLink) {
+            nOffset += ElementLength(*pLink);
+            continue;
+        }
+        if (pLink->m_nKind == kKindText)
+            nOffset += OffsetOf(tessel::slots::Text(*pLink), p.nWord, p.nChar);
+        break;
+    }
+    return nOffset;
+}
+
+TEXTPOS PositionAtDocumentOffset(const CMyList& list, int nOffset) {
+    nOffset = std::max(nOffset, 0);
+    int n = 0;
+    for (const CLink* pLink = list.FirstLink(); pLink; pLink = pLink->m_pNext, ++n) {
+        const int nLength = ElementLength(*pLink);
+        if (nOffset < nLength) {
+            if (pLink->m_nKind != kKindText) return TEXTPOS{n, 0, 0};
+            return PositionAt(n, tessel::slots::Text(*pLink), nOffset);
+        }
+        nOffset -= nLength;
+    }
+    return DocumentEnd(list);
+}
+
 TEXTPOS StepBack(const CMyList& list, TEXTPOS p) {
     // After the end of the document: step back from the document's end.
     if (p.nLink == kEndMark) p = DocumentEnd(list);

@@ -55,6 +55,17 @@ bool IsLetterWordAt(std::string_view text, int nStart);
 // else (count - 1, its word count, 0).
 TEXTPOS DocumentEnd(const CMyList& list);
 
+// The place of p counted through the document: the bytes of the Text elements before it, one
+// for every other element before it, and p's byte offset in its own element. What changes
+// after p leaves it alone, so a place survives a change behind it (the formatting of a range
+// cuts it and puts changed copies back: the range's start keeps its count). The end marker
+// counts as the document's end.
+int DocumentOffsetOf(const CMyList& list, TEXTPOS p);
+// The position of a count: inside the element that holds it, or at the start of the first
+// element that is not empty text where it falls between two; the document's end past the
+// last element.
+TEXTPOS PositionAtDocumentOffset(const CMyList& list, int nOffset);
+
 // One step back: before the previous character or object. The start of the document stays;
 // the end marker (kEndMark in nLink) steps back from the document's end.
 TEXTPOS StepBack(const CMyList& list, TEXTPOS p);

@@ -22,6 +22,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -181,6 +182,8 @@ class CTesselEdit : public CWnd {
     // The keyboard shortcuts for the clipboard, selecting everything, undo and redo; true when
     // the key was one of them.
     bool RunShortcut(UINT nChar, bool bShift, bool bControl);
+    // Ctrl+B, Ctrl+I and Ctrl+U; true when the key was one of them.
+    bool RunFormatShortcut(UINT nChar, bool bShift, bool bControl);
     void OnLeftArrow(CDC* pDC);
     void OnRightArrow(CDC* pDC);
     void OnUpArrow(CDC* pDC);
@@ -248,6 +251,17 @@ class CTesselEdit : public CWnd {
     // tool window has its controls, shows it there). 1 done, 0 no tool bar, no element at the
     // cursor, or not a Text element.
     int ResetToolBar();
+    // The pixel sizes the size box's items stand for, by the item's index.
+    static constexpr int kSizeItems = 37;
+    static constexpr int kSizeTable[kSizeItems] = {
+        52, 50, 40, 32, 30, 28, 26, 24, 22, 20, 16, 14, 12, 10, 8,  6,  5,  5, 6,
+        7,  8,  9,  10, 11, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72};
+    // The tool window this editor's commands read and show: its own for a top-level editor,
+    // its parent's for a column editor; null when there is none or it has no window.
+    CEditToolWnd* ToolBar() const;
+    // Ctrl+B, Ctrl+I and Ctrl+U: what a click on the button does (its check changes, then its
+    // command goes to the top-level editor, which routes it to the focused column).
+    void ToggleFormatButton(UINT nID);
 
     // --- Context menu ---------------------------------------------------------------------
     void CreateMenu();
@@ -356,6 +370,17 @@ class CTesselEdit : public CWnd {
     // Runs the command in the focused column editor when that is not this one; true when the
     // command was thereby handled (or had nobody to go to).
     bool RoutedToColumn(void (CTesselEdit::*handler)());
+    bool RoutedToColumn(const std::function<void(CTesselEdit&)>& run);
+    // --- Formatting (formatting.cpp) ------------------------------------------------------
+    // Whether a format button is down. Without a tool window the clicked button's flag
+    // toggles and the other keeps its state.
+    int ButtonChecked(UINT nID, int bCurrent, bool bClicked = true) const;
+    // Applies a change to every element of the selected range: cut to the clipboard, taken
+    // back, changed copies inserted at the cursor; the changed range stays selected. One
+    // undo step. Nothing happens without a selection.
+    void FormatSelection(const std::function<void(CLink&)>& change);
+    // The raised and lowered buttons, a pair of which at most one is down.
+    void SetRaisedLowered(bool bRaisedPressed);
     // Turns the flat form of frames in a list (MultiColumn, then StartColumn ... EndColumn
     // groups) into frame elements whose columns go to new column editors of this editor, at
     // free frame numbers. The editors are made without windows (OpenColumnEditors opens them).
@@ -387,7 +412,8 @@ class CTesselEdit : public CWnd {
     tessel::editor::EditPositions m_RestPositions;  // where the user was after the last message
     tessel::editor::StepKind m_NextStepKind = tessel::editor::StepKind::kOther;
     bool m_bShortcuts = true;
-    int m_nDispatchDepth = 0;  // messages being handled, nested ones included
+    bool m_bSwallowChar = false;  // the character of a shortcut's key is not typed
+    int m_nDispatchDepth = 0;     // messages being handled, nested ones included
     std::shared_ptr<bool> m_pAlive = std::make_shared<bool>(true);
     // Opens the column editors of every frame of the list (after PrevCreateList).
     void OpenColumnEditors(DWORD crHotLink, int nCharSpace, int nLineSpace);

@@ -33,6 +33,7 @@ void CTesselEdit::OnChar(UINT nChar, UINT /*nRepCnt*/, UINT /*nFlags*/) {
     // Codes beyond one byte are not characters of the text; a zero byte would end the markup
     // and is not kept either.
     if (nChar == 0 || nChar > 0xFF) return;
+    if (std::exchange(m_bSwallowChar, false)) return;
     const auto c = static_cast<unsigned char>(nChar);
     std::string strText;
     DoubleByteBuffer& buffer = g_DoubleByte;

@@ -4,15 +4,18 @@
 #include "platform/fonts.h"
 
 #include <QCoreApplication>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGlyphRun>
+#include <QGuiApplication>
 #include <QList>
 #include <QStringList>
 #include <QTextLayout>
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include <string_view>
 #include <utility>
@@ -49,6 +52,11 @@ constexpr FaceRule kFaceRules[] = {
     {"MS Serif", kSerif},
     {"Courier New", kMono},
     {"Courier", kMono},
+    // The desktop's generic names (Qt's application font is often one of them): the font
+    // system's own aliases are not seen when Qt matches a list of families.
+    {"Sans Serif", kSans},
+    {"Serif", kSerif},
+    {"Monospace", kMono},
     // Chinese faces: Song, Fang Song, Kai and Li styles are served by the Song stand-in.
     {"宋体", kSong},
     {"SimSun", kSong},
@@ -224,6 +232,47 @@ std::shared_ptr<const FontFace> FaceFor(const LOGFONT& lf) {
 
 std::string ResolvedFamily(const LOGFONT& lf) {
     return QFontInfo(MakeQFont(lf)).family().toStdString();
+}
+
+namespace {}  // namespace
+
+std::vector<std::string> ScreenFontFamilies() {
+    std::vector<std::string> names;
+    auto add = [&names](const QString& family) {
+        const QByteArray utf8 = family.trimmed().toUtf8();
+        if (utf8.isEmpty()) return;
+        bool bLossy = false;
+        std::string gbk = Utf8ToGbk(std::string_view(utf8.constData(), utf8.size()), &bLossy);
+        if (!bLossy) names.push_back(std::move(gbk));
+    };
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr) {
+        for (const QString& family : QFontDatabase::families()) {
+            if (QFontDatabase::isPrivateFamily(family)) continue;
+            // A family installed by more than one foundry is listed once per foundry, as
+            // "Family [Foundry]": the face name is the part before the bracket.
+            const qsizetype nBracket = family.indexOf(QLatin1String(" ["));
+            add(nBracket > 0 && family.endsWith(QLatin1Char(']')) ? family.left(nBracket) : family);
+        }
+    }
+    for (const FaceRule& rule : kFaceRules)
+        add(QString::fromUtf8(rule.szFace));
+
+    // Sorted by the folded bytes (compared unsigned), each with its folded form. Installed
+    // families come first and the sort is stable, so that their own spelling is kept when a
+    // stand-in face has the same name in another case.
+    std::vector<std::pair<std::string, std::string>> keyed;
+    keyed.reserve(names.size());
+    for (std::string& name : names) {
+        std::string key = tessel::platform::FoldCase(name);
+        keyed.emplace_back(std::move(key), std::move(name));
+    }
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    names.clear();
+    for (std::size_t i = 0; i < keyed.size(); ++i)
+        if (i == 0 || keyed[i].first != keyed[i - 1].first)
+            names.push_back(std::move(keyed[i].second));
+    return names;
 }
 
 FontFace::FontFace(const LOGFONT& lf)

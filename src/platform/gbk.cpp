@@ -175,4 +175,16 @@ std::string Utf8ToGbk(std::string_view utf8, bool* pLossy) {
     return out;
 }
 
+std::string FoldCase(std::string_view gbk) {
+    std::string folded(gbk);
+    for (std::size_t i = 0; i < folded.size(); ++i) {
+        const auto c = static_cast<unsigned char>(folded[i]);
+        if (c >= 0x81 && c <= 0xFE)
+            ++i;
+        else if (c >= 'A' && c <= 'Z')
+            folded[i] = static_cast<char>(c - 'A' + 'a');
+    }
+    return folded;
+}
+
 }  // namespace tessel::platform

@@ -32,4 +32,13 @@ std::string GbkToUtf8(std::string_view gbk);
 // replaced and to false otherwise.
 std::string Utf8ToGbk(std::string_view utf8, bool* pLossy = nullptr);
 
+// GBK text with its ASCII letters in lower case, as face names and list items are compared
+// "without regard to letter case". The second byte of a double-byte character belongs to that
+// character (a lead byte and whatever byte follows it): it is never folded, though it may have
+// the code of a letter.
+std::string FoldCase(std::string_view gbk);
+inline bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && FoldCase(a) == FoldCase(b);
+}
+
 }  // namespace tessel::platform

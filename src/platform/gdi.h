@@ -304,6 +304,15 @@ class CDC {
     bool StrokePath();
     bool StrokeAndFillPath();
 
+    // The desktop's 3-D edges and frame controls, for windows that draw their own controls
+    // (the constants are in controls.h). DrawEdge with BF_ADJUST shrinks *pRect by what it
+    // drew; DrawFrameControl draws the control into *pRect. Focus rectangles invert a dotted
+    // frame, so drawing one twice removes it.
+    bool DrawEdge(CRect* pRect, unsigned nEdge, unsigned nFlags);
+    bool DrawFrameControl(CRect* pRect, unsigned nType, unsigned nState);
+    void DrawFocusRect(const CRect* pRect);
+    void Draw3dRect(const CRect& rc, COLORREF crTopLeft, COLORREF crBottomRight);
+
     bool BitBlt(int x, int y, int nWidth, int nHeight, CDC* pSrc, int xSrc, int ySrc,
                 std::uint32_t dwRop);
     bool StretchBlt(int x, int y, int nWidth, int nHeight, CDC* pSrc, int xSrc, int ySrc,

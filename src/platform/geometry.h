@@ -41,6 +41,14 @@ struct CRect {
     constexpr CSize Size() const { return {Width(), Height()}; }
     constexpr CPoint TopLeft() const { return {left, top}; }
     constexpr CPoint BottomRight() const { return {right, bottom}; }
+    constexpr CPoint CenterPoint() const { return {(left + right) / 2, (top + bottom) / 2}; }
+    constexpr void InflateRect(int dx, int dy) {
+        left -= dx;
+        right += dx;
+        top -= dy;
+        bottom += dy;
+    }
+    constexpr void DeflateRect(int dx, int dy) { InflateRect(-dx, -dy); }
     constexpr bool IsRectEmpty() const { return right <= left || bottom <= top; }
     constexpr bool PtInRect(CPoint p) const {
         return p.x >= left && p.x < right && p.y >= top && p.y < bottom;

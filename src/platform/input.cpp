@@ -6,6 +6,8 @@
 #include <QMouseEvent>
 #include <QWidget>
 
+#include <utility>
+
 #include "platform/gbk.h"
 #include "platform/window_qt.h"
 
@@ -14,6 +16,8 @@ namespace {
 bool g_bShiftDown = false;
 bool g_bControlDown = false;
 bool g_bAltDown = false;
+
+HWND g_hMouseOver = nullptr;  // the window the mouse is over
 
 // Key messages carry a repeat count of 1; bit 30 is set when the key was already down (an
 // automatic repeat, and every key-up), bit 31 on key-up.
@@ -135,10 +139,20 @@ std::string GbkBytesOf(const QString& text) {
 
 namespace {
 
+// A key message of the user's: offered for pre-translation first, delivered when nothing
+// took it. False when it was taken (or the window went away).
+bool DeliverKey(HWND hWnd, UINT nMessage, WPARAM wParam, LPARAM lParam) {
+    if (WindowData::PreTranslate(hWnd, nMessage, wParam, lParam)) return false;
+    if (!WindowData::IsAlive(hWnd)) return false;
+    WindowData::Send(hWnd, nMessage, wParam, lParam);
+    return true;
+}
+
+// Each byte is a message of its own, pre-translated on its own, as on Windows.
 void SendChars(HWND hWnd, const std::string& bytes, LPARAM lParam) {
     for (unsigned char byte : bytes) {
         if (!WindowData::IsAlive(hWnd)) return;
-        WindowData::Send(hWnd, WM_CHAR, byte, lParam);
+        DeliverKey(hWnd, WM_CHAR, byte, lParam);
     }
 }
 
@@ -178,7 +192,11 @@ void SendKeyPress(HWND hWnd, const QKeyEvent& event) {
     TrackModifiers(event.modifiers());
     const LPARAM lParam = 1 | (event.isAutoRepeat() ? kKeyRepeat : 0);
     if (const UINT nVirtKey = VirtualKeyOf(event.key())) {
-        WindowData::Send(hWnd, WM_KEYDOWN, nVirtKey, lParam);
+        // A key-down taken by pre-translation still gives its characters, offered in the same
+        // way (Windows would drop them: the key is never translated). A window that takes keys
+        // to hand them to another one takes the characters too, and so the first character
+        // typed is not lost.
+        DeliverKey(hWnd, WM_KEYDOWN, nVirtKey, lParam);
         if (!WindowData::IsAlive(hWnd)) return;
     }
     SendChars(hWnd, CharsOfKey(event), lParam);
@@ -189,15 +207,36 @@ void SendKeyRelease(HWND hWnd, const QKeyEvent& event) {
     if (event.isAutoRepeat()) return;
     TrackModifiers(event.modifiers());
     if (const UINT nVirtKey = VirtualKeyOf(event.key()))
-        WindowData::Send(hWnd, WM_KEYUP, nVirtKey, 1 | kKeyRepeat | kKeyUp);
+        DeliverKey(hWnd, WM_KEYUP, nVirtKey, 1 | kKeyRepeat | kKeyUp);
 }
 
 void SendInputMethodText(HWND hWnd, const QString& text) {
     SendChars(hWnd, GbkBytesOf(text), 1);
 }
 
+void NoteMouseOver(HWND hWnd) {
+    if (!WindowData::IsAlive(g_hMouseOver)) g_hMouseOver = nullptr;
+    if (hWnd == g_hMouseOver) return;
+    HWND hLeft = std::exchange(g_hMouseOver, hWnd);
+    if (hLeft == nullptr) return;
+    ToolTipsMouseLeft(hLeft);
+    WindowData::Send(hLeft, WM_MOUSELEAVE, 0, 0);
+}
+
+HWND MouseOverWindow() {
+    return WindowData::IsAlive(g_hMouseOver) ? g_hMouseOver : nullptr;
+}
+
 void SendMouse(HWND hWnd, QMouseEvent& event, UINT nMessage) {
     TrackModifiers(event.modifiers());
+    // While a button is held Qt gives every event to the widget pressed, wherever the mouse
+    // is: the window under the mouse is known from presses and from moves with no button.
+    const bool bPress = nMessage == WM_LBUTTONDOWN || nMessage == WM_RBUTTONDOWN ||
+                        nMessage == WM_LBUTTONDBLCLK || nMessage == WM_RBUTTONDBLCLK;
+    if (bPress || (nMessage == WM_MOUSEMOVE && event.buttons() == Qt::NoButton)) {
+        NoteMouseOver(hWnd);
+        if (!WindowData::IsAlive(hWnd)) return;
+    }
     QPoint point = event.position().toPoint();
     HWND hTarget = MouseTarget(hWnd, &point);
     UINT nFlags = 0;
@@ -207,6 +246,12 @@ void SendMouse(HWND hWnd, QMouseEvent& event, UINT nMessage) {
     if (buttons.testFlag(Qt::MiddleButton)) nFlags |= MK_MBUTTON;
     if (g_bShiftDown) nFlags |= MK_SHIFT;
     if (g_bControlDown) nFlags |= MK_CONTROL;
+    // A disabled window (or one inside a disabled window) hears nothing of the mouse; the
+    // event stops here rather than going on to the parent's widget.
+    if (!TakesInput(hTarget)) {
+        event.accept();
+        return;
+    }
     SetHoverWindow(hTarget);
     // The cursor is chosen before each mouse message, unless the mouse is captured.
     if (CWnd::GetCapture() == nullptr)

@@ -172,6 +172,24 @@ LRESULT WindowData::Send(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) 
     return pWnd->WindowProc(message, wParam, lParam);
 }
 
+bool WindowData::PreTranslate(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!IsAlive(hWnd)) return true;
+    MSG msg;
+    msg.hwnd = hWnd;
+    msg.message = message;
+    msg.wParam = wParam;
+    msg.lParam = lParam;
+    // The window itself, then its parents: a child window's parent is above it, a top-level
+    // window (owned or not) ends the chain.
+    for (HWND h = hWnd; IsAlive(h); h = (h->dwStyle & WS_CHILD) != 0 ? h->hParent : nullptr) {
+        if (h->pWnd != nullptr && h->pWnd->PreTranslateMessage(&msg) != FALSE) return true;
+        // A handler may have destroyed the window the message is for.
+        if (!IsAlive(hWnd)) return true;
+        if (!IsAlive(h)) break;
+    }
+    return false;
+}
+
 CWnd* CWnd::FromHandle(HWND hWnd) {
     return WindowData::IsAlive(hWnd) ? hWnd->pWnd : nullptr;
 }
@@ -224,6 +242,10 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         default:
             return 0;
     }
+}
+
+BOOL CWnd::PreTranslateMessage(MSG*) {
+    return FALSE;
 }
 
 LRESULT CWnd::Default() {
@@ -310,6 +332,13 @@ HWND MouseTarget(HWND hWnd, QPoint* pPoint) {
     if (pFrom == nullptr || pTo == nullptr) return hWnd;
     *pPoint = pTo->mapFromGlobal(pFrom->mapToGlobal(*pPoint));
     return g_hCapture;
+}
+
+bool TakesInput(HWND hWnd) {
+    for (HWND h = hWnd; WindowData::IsAlive(h);
+         h = (h->dwStyle & WS_CHILD) != 0 ? h->hParent : nullptr)
+        if (h->bDisabled) return false;
+    return WindowData::IsAlive(hWnd);
 }
 
 HWND PreviousFocus() {
@@ -633,6 +662,29 @@ void CWnd::SetWindowText(const char* szText) {
     if (pWidget != nullptr && pWidget->isWindow() && !m_hWnd->bAttached)
         pWidget->setWindowTitle(tessel::platform::GbkToQString(
             m_hWnd->strText.data(), static_cast<int>(m_hWnd->strText.size())));
+}
+
+BOOL CWnd::EnableWindow(BOOL bEnable) {
+    if (!WindowData::IsAlive(m_hWnd)) return FALSE;
+    HWND hWnd = m_hWnd;
+    const bool bWasDisabled = hWnd->bDisabled;
+    const bool bDisable = bEnable == FALSE;
+    if (bDisable == bWasDisabled) return bWasDisabled ? TRUE : FALSE;
+    hWnd->bDisabled = bDisable;
+    if (bDisable) {
+        // A disabled window holds neither the mouse nor the keyboard.
+        if (g_hCapture == hWnd) g_hCapture = nullptr;
+        QWidget* pWidget = hWnd->pWidget;
+        if (pWidget != nullptr && pWidget->hasFocus()) pWidget->clearFocus();
+    }
+    if (!WindowData::IsAlive(hWnd)) return bWasDisabled ? TRUE : FALSE;
+    WindowData::Send(hWnd, WM_ENABLE, bDisable ? FALSE : TRUE, 0);
+    if (WindowData::IsAlive(hWnd) && hWnd->pWnd != nullptr) hWnd->pWnd->Invalidate();
+    return bWasDisabled ? TRUE : FALSE;
+}
+
+BOOL CWnd::IsWindowEnabled() const {
+    return WindowData::IsAlive(m_hWnd) && !m_hWnd->bDisabled ? TRUE : FALSE;
 }
 
 std::string CWnd::GetWindowText() const {

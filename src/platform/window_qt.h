@@ -57,6 +57,15 @@ void SendInputMethodText(HWND hWnd, const QString& text);
 // The WM_CHAR bytes of text: GBK, lead byte first; characters outside GBK are dropped.
 std::string GbkBytesOf(const QString& text);
 void SendMouse(HWND hWnd, QMouseEvent& event, UINT nMessage);
+// Whether the user's mouse and key input reaches the window: it and every window above it
+// up to its top-level window are enabled (EnableWindow).
+bool TakesInput(HWND hWnd);
+// The window the user's mouse is over now (input.cpp): when it changes, the window left gets
+// WM_MOUSELEAVE and the tool tips of its tools hide. Null: over none of the layer's windows.
+void NoteMouseOver(HWND hWnd);
+HWND MouseOverWindow();
+// Tool tips (tooltip.cpp): the mouse has left the window, so tips of its tools hide.
+void ToolTipsMouseLeft(HWND hWnd);
 // The virtual-key code of a Qt key, 0 for none.
 UINT VirtualKeyOf(int nQtKey);
 // Follows the keyboard state of real input events and of key messages (GetKeyState).
@@ -124,9 +133,14 @@ struct WindowData {
     std::map<UINT_PTR, int> timers;                  // timer id -> Qt timer id
 
     bool bDestroying = false;
+    bool bDisabled = false;  // EnableWindow(FALSE): no mouse or key input from the user
 
     // Delivers a message to the window's object now; 0 when it has none.
     static LRESULT Send(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // Offers a key message of the user's to the window's object, then to the objects of the
+    // windows above it up to its top-level window (CWnd::PreTranslateMessage); true when one
+    // of them took it (or the window went away meanwhile), so that it is not delivered.
+    static bool PreTranslate(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     // Whether the handle names a window that exists.
     static bool IsAlive(HWND hWnd);
     // Destroys the window: WM_DESTROY to it, then to its children (each destroyed in turn),

@@ -39,11 +39,20 @@ bool WindowWidget::event(QEvent* pEvent) {
     bool bResult = true;
     switch (pEvent->type()) {
         // Every key comes here as it would to a window, Tab included (no focus chain).
+        // A disabled window takes no keys.
         case QEvent::KeyPress:
-            if (m_hWnd != nullptr) SendKeyPress(m_hWnd, *static_cast<QKeyEvent*>(pEvent));
+            if (m_hWnd != nullptr && TakesInput(m_hWnd))
+                SendKeyPress(m_hWnd, *static_cast<QKeyEvent*>(pEvent));
             break;
         case QEvent::KeyRelease:
-            if (m_hWnd != nullptr) SendKeyRelease(m_hWnd, *static_cast<QKeyEvent*>(pEvent));
+            if (m_hWnd != nullptr && TakesInput(m_hWnd))
+                SendKeyRelease(m_hWnd, *static_cast<QKeyEvent*>(pEvent));
+            break;
+        // The user's mouse has left the widget (not into a child's: Qt sends the child an
+        // Enter and, for the widget, nothing).
+        case QEvent::Leave:
+            if (m_hWnd != nullptr && MouseOverWindow() == m_hWnd) NoteMouseOver(nullptr);
+            bResult = QWidget::event(pEvent);
             break;
         default:
             bResult = QWidget::event(pEvent);
@@ -152,7 +161,7 @@ void WindowWidget::closeEvent(QCloseEvent* pEvent) {
 // Committed text from an input method arrives as characters; the composition itself is
 // left to the input method's own window.
 void WindowWidget::inputMethodEvent(QInputMethodEvent* pEvent) {
-    if (m_hWnd != nullptr && !pEvent->commitString().isEmpty())
+    if (m_hWnd != nullptr && TakesInput(m_hWnd) && !pEvent->commitString().isEmpty())
         SendInputMethodText(m_hWnd, pEvent->commitString());
     pEvent->accept();
 }

@@ -44,13 +44,17 @@ inline constexpr UINT WM_SIZE = 0x0005;
 inline constexpr UINT WM_ACTIVATE = 0x0006;
 inline constexpr UINT WM_SETFOCUS = 0x0007;
 inline constexpr UINT WM_KILLFOCUS = 0x0008;
+inline constexpr UINT WM_ENABLE = 0x000A;
 inline constexpr UINT WM_PAINT = 0x000F;
 inline constexpr UINT WM_CLOSE = 0x0010;
 inline constexpr UINT WM_SHOWWINDOW = 0x0018;
 inline constexpr UINT WM_SETCURSOR = 0x0020;
+inline constexpr UINT WM_DRAWITEM = 0x002B;
+inline constexpr UINT WM_NOTIFY = 0x004E;
 inline constexpr UINT WM_KEYDOWN = 0x0100;
 inline constexpr UINT WM_KEYUP = 0x0101;
 inline constexpr UINT WM_CHAR = 0x0102;
+inline constexpr UINT WM_SYSKEYDOWN = 0x0104;
 inline constexpr UINT WM_COMMAND = 0x0111;
 inline constexpr UINT WM_TIMER = 0x0113;
 inline constexpr UINT WM_MOUSEMOVE = 0x0200;
@@ -60,6 +64,10 @@ inline constexpr UINT WM_LBUTTONDBLCLK = 0x0203;
 inline constexpr UINT WM_RBUTTONDOWN = 0x0204;
 inline constexpr UINT WM_RBUTTONUP = 0x0205;
 inline constexpr UINT WM_RBUTTONDBLCLK = 0x0206;
+// The mouse has left the window's client area (moved into another window, a child window
+// included, or off the program's windows). Windows sends it to windows that ask with
+// TrackMouseEvent; here every window gets it. Handlers take (WPARAM, LPARAM), both 0.
+inline constexpr UINT WM_MOUSELEAVE = 0x02A3;
 inline constexpr UINT WM_USER = 0x0400;
 
 // Mouse message flags (wParam of the button and move messages).
@@ -90,6 +98,7 @@ inline constexpr UINT VK_DOWN = 0x28;
 inline constexpr UINT VK_INSERT = 0x2D;
 inline constexpr UINT VK_DELETE = 0x2E;
 inline constexpr UINT VK_F1 = 0x70;
+inline constexpr UINT VK_F4 = 0x73;
 
 // Notification codes carried in the high word of WM_COMMAND's wParam.
 inline constexpr UINT BN_CLICKED = 0;
@@ -167,6 +176,14 @@ struct CREATESTRUCT {
     HWND hwndParent = nullptr;
 };
 using LPCREATESTRUCT = CREATESTRUCT*;
+
+// A message as the event loop hands it over (PreTranslateMessage, CToolTipCtrl::RelayEvent).
+struct MSG {
+    HWND hwnd = nullptr;
+    UINT message = 0;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+};
 
 class CWnd;
 
@@ -268,6 +285,10 @@ class CWnd {
     void ScreenToClient(CPoint* pPoint) const;
     void ScreenToClient(CRect* pRect) const;
     void SetWindowText(const char* szText);
+    // A disabled window gets no mouse or keyboard input; changing the state sends WM_ENABLE
+    // (wParam: enabled) and repaints it. Windows are enabled when created.
+    BOOL EnableWindow(BOOL bEnable = TRUE);
+    BOOL IsWindowEnabled() const;
     std::string GetWindowText() const;
 
     // Marks the client area for painting; the next WM_PAINT comes from the event loop.
@@ -331,6 +352,12 @@ class CWnd {
     void OnSetFocus(CWnd* pOldWnd);
     BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message);
     void OnTimer(UINT_PTR nIDEvent);
+
+    // Keyboard input (WM_KEYDOWN, WM_KEYUP, WM_CHAR, WM_SYSKEYDOWN) from the user passes here
+    // before it is delivered: first to the window it is meant for, then to each window above
+    // it up to its top-level window. One that returns TRUE has dealt with the message, which
+    // is then not delivered.
+    virtual BOOL PreTranslateMessage(MSG* pMsg);
 
     // Called after the window is gone (WM_DESTROY handled); the object is not deleted.
     virtual void PostNcDestroy() {}

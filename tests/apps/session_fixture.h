@@ -114,3 +114,24 @@ class SessionFixture : public testing::Test {
     std::string m_strDirPrefix;
     std::filesystem::path m_dir;
 };
+
+// A text run as the markup writer writes it: Font (face, size, italic, bold, underline),
+// Color, FootNote unless the text is in the normal position, the text, the closing tags.
+inline std::string TextRun(const std::string& face, int nSize, const std::string& utf8,
+                           const std::string& styles = "0,0,0", const std::string& color = "0,0,0",
+                           int nFootNote = 2) {
+    std::string open =
+        "<Font('" + face + "'," + std::to_string(nSize) + "," + styles + ")><Color(" + color + ")>";
+    std::string close = "</Color></Font>";
+    if (nFootNote != 2) {
+        open += "<FootNote(" + std::to_string(nFootNote) + ")>";
+        close = "</FootNote>" + close;
+    }
+    return open + utf8 + close;
+}
+inline std::string Arial(const std::string& utf8, const std::string& styles = "0,0,0") {
+    return TextRun("Arial", 12, utf8, styles);
+}
+inline std::string Times(const std::string& utf8, const std::string& styles = "0,0,0") {
+    return TextRun("Times New Roman", 12, utf8, styles);
+}

@@ -7,7 +7,8 @@
 // session is a random sequence of what a user does: typing English and Chinese (by keys and by
 // an input method), Enter, Tab, Backspace, Delete, the arrows, Home, End, Shift selections,
 // clicks and drags anywhere in the window, select all, cut, copy and paste (of its own copies,
-// of text and of bitmaps other programs put on the clipboard), undo and redo. Each step goes in
+// of text and of bitmaps other programs put on the clipboard), the formatting commands (the
+// buttons, the boxes, the picker and Ctrl+B, I, U), undo and redo. Each step goes in
 // through the scripted-session player, so through Qt's events, and after it:
 // - the cursor of every editor is a place of its document;
 // - every row of the row table starts at a place inside its document;
@@ -19,6 +20,8 @@
 //   clipboard, a copy copies it there, a paste replaces the selection by the clipboard's units
 //   (its own copies as they were, another program's text as its GBK bytes, a bitmap as one
 //   picture). The cursor's offset after each change is predicted too;
+// - a formatting command loses no unit, and of the units' formats exactly the one field it
+//   sets changes, in the selected units only (units outside the selection keep theirs);
 // - undo and redo give back the pages the session went through: a model of the history keeps
 //   the page after each step (a run of typed characters, or of Backspaces, is one step), and
 //   an undo must give the page before the last step back, with the cursor and the selection
@@ -47,6 +50,8 @@
 #include "platform/gbk.h"
 #include "platform/user_input.h"
 #include "player.h"
+#include "widgets/edit_commands.h"
+#include "widgets/tool_window.h"
 
 namespace {
 
@@ -200,13 +205,17 @@ std::vector<std::string> Carried(CTesselEdit& editor) {
                 format += '|' + std::to_string(slot.nValue) + ':' + slot.strText;
             format += '/';
         };
-        add(p->m_Font);
-        add(p->m_Color);
-        add(p->m_FootNote);
+        const bool bText = p->m_nKind == kKindText;
+        // The markup carries the character format of text only (a formatting command sets it
+        // in objects too, where nothing reads it).
+        if (bText) {
+            add(p->m_Font);
+            add(p->m_Color);
+            add(p->m_FootNote);
+        }
         // Of a hot link only its action code: no page here has links, and the parameters
         // the code's tag does not carry are not kept.
         format += "|link:" + std::to_string(p->m_HotLink[0].nValue) + '/';
-        const bool bText = p->m_nKind == kKindText;
         // A frame's number in the table of column editors is the editor's own: not carried.
         const int nFrameNumberSlot =
             p->m_nKind == kKindMultiColumn ? 2 + tessel::slots::ColumnCount(*p) : -1;
@@ -326,7 +335,19 @@ std::string RandomPage(Random& random) {
 
 // --- Steps -------------------------------------------------------------------------------------
 
-enum class Change { kNone, kType, kBack, kDelete, kCut, kCopy, kPaste, kUndo, kRedo };
+enum class Change { kNone, kType, kBack, kDelete, kCut, kCopy, kPaste, kUndo, kRedo, kFormat };
+
+// What a formatting command sets in every unit of the selection, and what the buttons it
+// reads must be for that: the field and its value, or for the raised and lowered buttons the
+// value that depends on the other button.
+struct FormatOp {
+    enum class Field { kBold, kItalic, kUnderline, kRaised, kLowered, kSize, kFace, kColour };
+    Field field = Field::kBold;
+    int nValue = 0;       // bold, italic, underline: 0 or 1 (-1: toggles the button); a size
+    bool bOn = false;     // raised, lowered: the button left down
+    std::string strFace;  // GBK
+    int nRed = 0, nGreen = 0, nBlue = 0;
+};
 
 struct Step {
     Step(std::string script, Change c, std::string bytes)
@@ -337,7 +358,8 @@ struct Step {
     // What the step puts on the clipboard as another program would: text (GBK) or a picture.
     std::optional<std::string> foreignText;
     bool bForeignBitmap = false;
-    bool bAnswered = false;  // a bitmap paste is given a file name
+    bool bAnswered = false;          // a bitmap paste is given a file name
+    std::optional<FormatOp> format;  // kFormat
 };
 
 // The file a bitmap paste writes: one per session and step, in the build's scratch folder.
@@ -346,8 +368,76 @@ std::string PictureFile(int nSeed, int nStep) {
            ".bmp";
 }
 
+Step RandomFormatStep(Random& random) {
+    using Field = FormatOp::Field;
+    FormatOp op;
+    std::string script;
+    switch (random.Below(7)) {
+        case 0: {
+            // Ctrl+B, I or U: the button toggles, then its command runs.
+            static const std::vector<std::pair<std::string, Field>> keys = {
+                {"B", Field::kBold}, {"I", Field::kItalic}, {"U", Field::kUnderline}};
+            const auto& [strKey, field] = random.Pick(keys);
+            op.field = field;
+            op.nValue = -1;
+            script = "key " + strKey + " ctrl\n";
+            break;
+        }
+        case 1: {
+            static const std::vector<std::pair<std::string, Field>> buttons = {
+                {"bold", Field::kBold},
+                {"italic", Field::kItalic},
+                {"underline", Field::kUnderline}};
+            const auto& [strName, field] = random.Pick(buttons);
+            op.field = field;
+            op.nValue = random.Below(2);
+            script =
+                "check " + strName + (op.nValue ? " on" : " off") + "\ncommand " + strName + "\n";
+            break;
+        }
+        case 2: {
+            const bool bRaised = random.Chance(50);
+            op.field = bRaised ? Field::kRaised : Field::kLowered;
+            op.bOn = random.Chance(60);
+            const std::string strName = bRaised ? "superscript" : "subscript";
+            script = "check " + strName + (op.bOn ? " on" : " off") + "\ncommand " + strName + "\n";
+            break;
+        }
+        case 3: {
+            op.field = Field::kSize;
+            const int nItem = random.Below(21);
+            op.nValue = CTesselEdit::kSizeTable[nItem];
+            script = "size " + std::to_string(nItem) + "\n";
+            break;
+        }
+        case 4: {
+            static const std::vector<std::string> faces = {"Arial", "Times New Roman", "宋体",
+                                                           "黑体"};
+            const std::string& face = random.Pick(faces);
+            op.field = Field::kFace;
+            op.strFace = tessel::platform::Utf8ToGbk(face);
+            script = "font " + face + "\n";
+            break;
+        }
+        default: {
+            static const std::vector<std::string> colours = {"FF0000", "008000", "0000FF", "000000",
+                                                             "7B7BC0"};
+            const std::string& colour = random.Pick(colours);
+            op.field = Field::kColour;
+            op.nRed = std::stoi(colour.substr(0, 2), nullptr, 16);
+            op.nGreen = std::stoi(colour.substr(2, 2), nullptr, 16);
+            op.nBlue = std::stoi(colour.substr(4, 2), nullptr, 16);
+            script = "color " + colour + "\n";
+            break;
+        }
+    }
+    Step step{script, Change::kFormat, ""};
+    step.format = op;
+    return step;
+}
+
 Step RandomStep(Random& random, int nSeed, int nStep) {
-    const int n = random.Below(130);
+    const int n = random.Below(140);
     if (n < 18) {
         const std::string word = random.Pick(kEnglish);
         return {"type " + word + "\n", Change::kType, word};
@@ -411,7 +501,9 @@ Step RandomStep(Random& random, int nSeed, int nStep) {
         return step;
     }
     if (n < 127) return {"key Z ctrl\n", Change::kUndo, ""};
-    return {random.Chance(50) ? "key Y ctrl\n" : "key Z ctrl shift\n", Change::kRedo, ""};
+    if (n < 130)
+        return {random.Chance(50) ? "key Y ctrl\n" : "key Z ctrl shift\n", Change::kRedo, ""};
+    return RandomFormatStep(random);
 }
 
 // --- The sessions ------------------------------------------------------------------------------
@@ -476,6 +568,77 @@ std::string Unsound(CTesselEdit& top, const std::string& strProject) {
     return "";
 }
 
+// The format of every unit of the page as the formatting commands set it: face, size,
+// italic, bold, underline, red, green, blue, footnote.
+struct UnitFormat {
+    std::string strFace;
+    int nSize = 0, nItalic = 0, nBold = 0, nUnderline = 0, nRed = 0, nGreen = 0, nBlue = 0,
+        nFootNote = 0;
+    bool operator==(const UnitFormat&) const = default;
+};
+
+std::vector<UnitFormat> UnitFormats(const std::vector<const CLink*>& links) {
+    std::vector<UnitFormat> formats;
+    for (const CLink* p : links) {
+        const UnitFormat f{p->m_Font[0].strText, p->m_Font[1].nValue,  p->m_Font[2].nValue,
+                           p->m_Font[3].nValue,  p->m_Font[4].nValue,  p->m_Color[0].nValue,
+                           p->m_Color[1].nValue, p->m_Color[2].nValue, p->m_FootNote[0].nValue};
+        const std::size_t n =
+            p->m_nKind == kKindText ? p->m_Command[0].strText.size() : std::size_t{1};
+        formats.insert(formats.end(), n, f);
+    }
+    return formats;
+}
+
+std::string Describe(const UnitFormat& f) {
+    return tessel::platform::GbkToUtf8(f.strFace) + " " + std::to_string(f.nSize) + " i" +
+           std::to_string(f.nItalic) + " b" + std::to_string(f.nBold) + " u" +
+           std::to_string(f.nUnderline) + " rgb " + std::to_string(f.nRed) + "," +
+           std::to_string(f.nGreen) + "," + std::to_string(f.nBlue) + " foot " +
+           std::to_string(f.nFootNote);
+}
+
+// The formats a formatting step must leave: the field it sets changed in units nLo to nHi,
+// every other unit and field as it was. Reads the buttons the command reads, before the step.
+std::vector<UnitFormat> Formatted(std::vector<UnitFormat> formats, int nLo, int nHi,
+                                  const FormatOp& op, CTesselEdit& top) {
+    using Field = FormatOp::Field;
+    const CEditToolWnd* pTools = top.ToolBar();
+    auto down = [pTools](UINT nId) { return pTools && pTools->IsButtonChecked(nId); };
+    for (int u = nLo; u < nHi; ++u) {
+        UnitFormat& f = formats[static_cast<std::size_t>(u)];
+        switch (op.field) {
+            case Field::kBold:
+                f.nBold = op.nValue >= 0 ? op.nValue : !down(tessel::commands::kBold);
+                break;
+            case Field::kItalic:
+                f.nItalic = op.nValue >= 0 ? op.nValue : !down(tessel::commands::kItalic);
+                break;
+            case Field::kUnderline:
+                f.nUnderline = op.nValue >= 0 ? op.nValue : !down(tessel::commands::kUnderline);
+                break;
+            case Field::kRaised:
+                f.nFootNote = op.bOn ? 0 : down(tessel::commands::kLowered) ? 1 : 2;
+                break;
+            case Field::kLowered:
+                f.nFootNote = op.bOn ? 1 : down(tessel::commands::kRaised) ? 0 : 2;
+                break;
+            case Field::kSize:
+                f.nSize = op.nValue;
+                break;
+            case Field::kFace:
+                f.strFace = op.strFace;
+                break;
+            case Field::kColour:
+                f.nRed = op.nRed;
+                f.nGreen = op.nGreen;
+                f.nBlue = op.nBlue;
+                break;
+        }
+    }
+    return formats;
+}
+
 // What the model's clipboard holds: the units of its own last cut or copy, or what another
 // program put there.
 struct ClipModel {
@@ -510,6 +673,16 @@ Prediction Predict(CTesselEdit& editor, const Step& step, ClipModel& clip) {
         case Change::kNone:
         case Change::kUndo:
         case Change::kRedo:
+            return p;
+        case Change::kFormat:
+            // The units stay; the changed range stays selected, the cursor at its end. The
+            // clipboard carried the range and is left empty (a selection is put there as a
+            // cut or a copy puts it: see above).
+            if (bSelection &&
+                std::min(editor.m_SelStart, editor.m_SelEnd).nLink < static_cast<int>(links.size()))
+                clip = ClipModel{};
+            if (!bSelection) p.nCursor = k;
+            if (nLo < nHi) p.nCursor = nHi;
             return p;
         case Change::kType:
             if (bSelection) removeSelection();
@@ -717,6 +890,7 @@ std::string FirstDifference(const std::vector<std::string>& a, const std::vector
 // The editor with the number a history step names, among the top-level editor's.
 CTesselEdit* EditorNumbered(CTesselEdit& top, int nEditID) {
     if (nEditID == -1) return &top;
+    if (nEditID < 0 || nEditID >= kMaxFrames * kMaxColumns) return nullptr;
     return top.m_pChildEdit[nEditID / kMaxColumns][nEditID % kMaxColumns];
 }
 
@@ -756,9 +930,22 @@ TEST_F(SessionPropertyTest, RandomSessionsKeepTheDocumentSoundAndAsTheRulesPredi
         ASSERT_EQ(Unsound(top, settings.strProject), "") << context();
         for (int i = 0; i < nSteps; ++i) {
             const Step step = RandomStep(random, nSeed, i);
-            CTesselEdit& target = KeyEditor(top);
+            // Keys reach the editor that has the keyboard; the tool window's commands go to
+            // the one g_nFocusEdit names (the two differ after an undo rebuilt the columns).
+            const bool bCommand = step.format && !step.strScript.starts_with("key ");
+            CTesselEdit* pCommanded = EditorNumbered(top, g_nFocusEdit);
+            CTesselEdit& target = bCommand && pCommanded ? *pCommanded : KeyEditor(top);
             const Where before = WhereOf(target);
             const Prediction expected = Predict(target, step, clip);
+            std::optional<std::vector<UnitFormat>> formats;
+            if (step.format) {
+                const std::vector<const CLink*> links = Elements(target.m_pList);
+                const int nA = OffsetOf(links, target.m_SelStart);
+                const int nB = OffsetOf(links, target.m_SelEnd);
+                const int nLo = target.m_SelStart != target.m_SelEnd ? std::min(nA, nB) : 0;
+                const int nHi = target.m_SelStart != target.m_SelEnd ? std::max(nA, nB) : 0;
+                formats = Formatted(UnitFormats(links), nLo, nHi, *step.format, top);
+            }
             script += step.strScript;
             const tessel::play::PlayResult result = player.Play(step.strScript);
             ASSERT_EQ(result.nExit, 0) << result.strError << "\n" << context();
@@ -791,6 +978,13 @@ TEST_F(SessionPropertyTest, RandomSessionsKeepTheDocumentSoundAndAsTheRulesPredi
             }
             if (expected.nCursor) {
                 ASSERT_EQ(OffsetOf(links, target.m_CurPos), *expected.nCursor) << context();
+            }
+            if (formats) {
+                const std::vector<UnitFormat> got = UnitFormats(links);
+                ASSERT_EQ(got.size(), formats->size()) << context();
+                for (std::size_t u = 0; u < got.size(); ++u)
+                    ASSERT_EQ(Describe(got[u]), Describe((*formats)[u])) << "unit " << u << "\n"
+                                                                         << context();
             }
         }
         // Undoing every step gives the page as it was opened, redoing them all the last page.

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Draws the pictures of docs/ headless with the project's own player: the tool window on the
+# example page with two characters selected, and the colour picker's popup.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tessel=${TESSEL:-build/bin/tessel}
+script=$(mktemp)
+trap 'rm -f "$script"' EXIT
+cat >"$script" <<'PLAY'
+key End
+key Left shift
+key Left shift
+keyup Shift
+wait 400
+snapshot-toolbar docs/images/tool_window.png
+snapshot-picker docs/images/colour_picker.png
+PLAY
+QT_QPA_PLATFORM=offscreen "$tessel" play "$script" examples/exam-page.tsm --project examples
