@@ -782,20 +782,26 @@ bool RunWait(Session&, const Step& step, std::string&) {
     return true;
 }
 
+// A window as it is shown, written as a PNG file; what names it in a complaint is strWhat.
+bool SaveWindowPicture(CWnd* pWnd, const std::string& strFile, std::string_view strWhat,
+                       std::string& complaint) {
+    CBitmap bitmap;
+    if (!platform::CaptureWindow(pWnd, bitmap)) {
+        complaint = "cannot capture " + std::string(strWhat);
+        return false;
+    }
+    if (!bitmap.SavePng(strFile)) {
+        complaint = "cannot write " + Quoted(strFile);
+        return false;
+    }
+    return true;
+}
+
 bool RunSnapshot(Session& session, const Step& step, std::string& complaint) {
     Settle();
     // The caret blinks; the picture shows it in its visible phase, as right after a move.
     if (platform::GetCaretInfo().bShown) CWnd::SetCaretPos(CWnd::GetCaretPos());
-    CBitmap bitmap;
-    if (!platform::CaptureWindow(&session.editor, bitmap)) {
-        complaint = "cannot capture the editor window";
-        return false;
-    }
-    if (!bitmap.SavePng(step.strText)) {
-        complaint = "cannot write " + Quoted(step.strText);
-        return false;
-    }
-    return true;
+    return SaveWindowPicture(&session.editor, step.strText, "the editor window", complaint);
 }
 
 // The clipboard as other programs fill it: straight through Qt, not through the editor.
@@ -915,16 +921,7 @@ bool RunToolbarSnapshot(Session& session, const Step& step, std::string& complai
     CEditToolWnd* pToolBar = ToolWindow(session, complaint);
     if (pToolBar == nullptr) return false;
     Settle();
-    CBitmap bitmap;
-    if (!platform::CaptureWindow(pToolBar, bitmap)) {
-        complaint = "cannot capture the tool window";
-        return false;
-    }
-    if (!bitmap.SavePng(step.strText)) {
-        complaint = "cannot write " + Quoted(step.strText);
-        return false;
-    }
-    return true;
+    return SaveWindowPicture(pToolBar, step.strText, "the tool window", complaint);
 }
 
 // The colour picker's popup dropped down as a click on its button drops it, drawn, then
@@ -940,19 +937,10 @@ bool RunPickerSnapshot(Session& session, const Step& step, std::string& complain
         complaint = "the colour picker did not drop down";
         return false;
     }
-    CBitmap bitmap;
-    const bool bCaptured = platform::CaptureWindow(pPopup, bitmap);
+    const bool bSaved = SaveWindowPicture(pPopup, step.strText, "the colour picker", complaint);
     pPopup->SendMessage(WM_KEYDOWN, VK_ESCAPE, 0);
     Settle();
-    if (!bCaptured) {
-        complaint = "cannot capture the colour picker";
-        return false;
-    }
-    if (!bitmap.SavePng(step.strText)) {
-        complaint = "cannot write " + Quoted(step.strText);
-        return false;
-    }
-    return true;
+    return bSaved;
 }
 
 bool RunAnswer(Session& session, const Step& step, std::string&) {

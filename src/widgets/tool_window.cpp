@@ -267,7 +267,7 @@ BOOL CEditToolWnd::PreTranslateMessage(MSG* pMsg) {
     if (pMsg->message != WM_KEYDOWN && pMsg->message != WM_CHAR) return FALSE;
     if (!m_pEditWnd || !m_pEditWnd->m_hWnd) return FALSE;
     m_pEditWnd->SetFocus();
-    m_pEditWnd->SendMessage(pMsg->message, pMsg->wParam, pMsg->lParam);
+    Forward(pMsg->message, pMsg->wParam, pMsg->lParam);
     return TRUE;
 }
 

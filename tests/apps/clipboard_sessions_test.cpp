@@ -44,21 +44,9 @@ std::string StartRun(const std::string& utf8) {
 }
 // The example picture (120 x 80 pixels) at half size.
 const std::string kHalfPicture = "<Image('Image\\Map.bmp',0,50)>";
-// A two-column frame as the page gives it, and as the editor hands it back in a 600 pixel
-// wide editor: the last column takes the rest of the line, 600 - 120 = 480.
-std::string Frame(const std::string& left, const std::string& right, int nLastWidth) {
-    return "<MultiColumn(2,10,120," + std::to_string(nLastWidth) + ")><StartColumn>" + left +
-           "<EndColumn><StartColumn>" + right + "<EndColumn>";
-}
 const std::string kFrameIn = Frame(Arial("left"), Times("right"), 120);
 const std::string kFrameOut = Frame(Arial("left"), Times("right"), 480);
 
-std::string Repeat(const std::string& s, int n) {
-    std::string out;
-    for (int i = 0; i < n; ++i)
-        out += s;
-    return out;
-}
 std::string Rights(int n) {
     return Repeat("key Right\n", n);
 }
@@ -113,14 +101,6 @@ class ClipboardSessionTest : public SessionFixture {
         const std::string box = Out(moves + "print caretbox\n");
         EXPECT_EQ(std::sscanf(box.c_str(), "%d %d %d %d", &x, &y, &w, &h), 4) << box;
         return x;
-    }
-    // A click into the middle of a column editor's window.
-    std::string ClickInto(CTesselEdit& column) {
-        CRect rc;
-        column.GetWindowRect(&rc);
-        Editor().ScreenToClient(&rc);
-        return "click " + std::to_string((rc.left + rc.right) / 2) + " " +
-               std::to_string((rc.top + rc.bottom) / 2) + "\n";
     }
     // The column editors of the page's frames, in the order of their frame numbers.
     std::vector<CTesselEdit*> Columns() {

@@ -24,12 +24,6 @@ namespace {
 const std::string kBoldStyle = "0,1,0";
 const std::string kPicture = "<Image('Image\\Map.bmp',0,50)>";
 
-std::string Repeat(const std::string& s, int n) {
-    std::string out;
-    for (int i = 0; i < n; ++i)
-        out += s;
-    return out;
-}
 // n characters selected to the right of the cursor.
 std::string SelectRight(int n) {
     return Repeat("key Right shift\n", n) + "keyup Shift\n";
@@ -60,14 +54,6 @@ class FormattingSessionTest : public SessionFixture {
         EXPECT_TRUE(result.reports.empty()) << result.reports.front();
     }
     std::string Toolbar() { return Out("print toolbar\n"); }
-    // A click into the middle of a column editor's window.
-    std::string ClickInto(CTesselEdit& column) {
-        CRect rc;
-        column.GetWindowRect(&rc);
-        Editor().ScreenToClient(&rc);
-        return "click " + std::to_string((rc.left + rc.right) / 2) + " " +
-               std::to_string((rc.top + rc.bottom) / 2) + "\n";
-    }
 };
 
 using namespace tessel::commands;
@@ -193,19 +179,17 @@ TEST_F(FormattingSessionTest, APictureInTheRangeKeepsItsPlaceAndTakesTheChangedF
 }
 
 TEST_F(FormattingSessionTest, ACommandWhileAColumnHasTheFocusChangesTheColumn) {
-    const auto frame = [](const std::string& left, int nLastWidth) {
-        return "<MultiColumn(2,10,120," + std::to_string(nLastWidth) + ")><StartColumn>" + left +
-               "<EndColumn><StartColumn>" + Times("right") + "<EndColumn>";
-    };
-    Open(Arial("ab") + frame(Arial("left"), 120) + Arial("cd"));
+    Open(Arial("ab") + Frame(Arial("left"), Times("right"), 120) + Arial("cd"));
     ASSERT_NE(Editor().m_pChildEdit[0][0], nullptr);
     Out(ClickInto(*Editor().m_pChildEdit[0][0]) + "key Home\n" + SelectRight(2) +
         "check bold on\ncommand bold\n");
-    EXPECT_EQ(Markup(),
-              Arial("ab") + frame(Arial("le", kBoldStyle) + Arial("ft"), 480) + Arial("cd") + "\n");
+    EXPECT_EQ(Markup(), Arial("ab") +
+                            Frame(Arial("le", kBoldStyle) + Arial("ft"), Times("right"), 480) +
+                            Arial("cd") + "\n");
     // The step is the top-level editor's: one undo gives the column back.
     Out("command undo\n");
-    EXPECT_EQ(Markup(), Arial("ab") + frame(Arial("left"), 480) + Arial("cd") + "\n");
+    EXPECT_EQ(Markup(),
+              Arial("ab") + Frame(Arial("left"), Times("right"), 480) + Arial("cd") + "\n");
 }
 
 TEST_F(FormattingSessionTest, CtrlBIAndUToggleAsAClickOnTheButtonDoes) {

@@ -87,6 +87,14 @@ class SessionFixture : public testing::Test {
     // The page as the editor hands it back, in GBK.
     std::string Gbk() { return Editor().GetEditText(); }
     CTesselEdit& Editor() { return m_pHost->Editor(); }
+    // A click into the middle of a column editor's window.
+    std::string ClickInto(CTesselEdit& column) {
+        CRect rc;
+        column.GetWindowRect(&rc);
+        Editor().ScreenToClient(&rc);
+        return "click " + std::to_string((rc.left + rc.right) / 2) + " " +
+               std::to_string((rc.top + rc.bottom) / 2) + "\n";
+    }
 
     // The clipboard belongs to the process: the tests that use it empty it at their start and
     // their end.
@@ -134,4 +142,16 @@ inline std::string Arial(const std::string& utf8, const std::string& styles = "0
 }
 inline std::string Times(const std::string& utf8, const std::string& styles = "0,0,0") {
     return TextRun("Times New Roman", 12, utf8, styles);
+}
+// A two-column frame as the page gives it, and as the editor hands it back in a 600 pixel
+// wide editor: the last column takes the rest of the line, 600 - 120 = 480.
+inline std::string Frame(const std::string& left, const std::string& right, int nLastWidth) {
+    return "<MultiColumn(2,10,120," + std::to_string(nLastWidth) + ")><StartColumn>" + left +
+           "<EndColumn><StartColumn>" + right + "<EndColumn>";
+}
+inline std::string Repeat(const std::string& s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i)
+        out += s;
+    return out;
 }
