@@ -13,6 +13,8 @@ packages=(
   qt6-base-dev libgl-dev fontconfig fonts-liberation fonts-noto-cjk
   # pictures in formats the project does not read itself
   libgraphicsmagick1-dev
+  # a second picture writer for the readers' tests (PSD, OS/2 bitmaps)
+  imagemagick
   # peers measured beside our own readers in bench/
   libgif-dev
   # the browser test of the published HTML (tests/browser), headless

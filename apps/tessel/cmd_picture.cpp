@@ -45,8 +45,8 @@ const Command kPictureCommand{
     .strSummary = "load a picture as the editor does and draw it into a PNG",
     .strHelp =
         "Loads FILE with the picture reader its extension chooses (.ico .cur .wmf .emf .bmp\n"
-        ".dib .gif by Tessel's own readers; every other extension, .jpg .png .pcx .tif .tga\n"
-        ".psd .webp and more, by the imaging library), prints \"WIDTH HEIGHT COLORS\" on one\n"
+        ".dib .gif .psd by Tessel's own readers; every other extension, .jpg .png .pcx .tif\n"
+        ".tga .webp and more, by the imaging library), prints \"WIDTH HEIGHT COLORS\" on one\n"
         "line, draws the picture at its natural size on white with transparency honoured,\n"
         "and writes the drawing to OUT.png. FILE may be written Windows-style\n"
         "(\"Image\\\\PIC.BMP\" finds image/pic.bmp).\n"

@@ -81,7 +81,13 @@ std::unique_ptr<EditorHost> EditorHost::Open(const EditorSettings& settings,
         return nullptr;
     }
     CTesselEdit& edit = pHost->m_edit;
-    if (!settings.strProject.empty()) edit.SetDirPrj(settings.strProject);
+    // The editor puts the project directory before file names as it stands, so it must end
+    // with a separator.
+    if (!settings.strProject.empty()) {
+        std::string strDir = settings.strProject;
+        if (strDir.back() != '/' && strDir.back() != '\\') strDir += '/';
+        edit.SetDirPrj(strDir);
+    }
     if (!edit.Edit(pHost->m_host.m_hWnd, CRect(0, 0, settings.nWidth, settings.nHeight),
                    settings.crHotLink, strMarkup.c_str(), settings.nCharSpace, settings.nLineSpace,
                    settings.dZoom)) {

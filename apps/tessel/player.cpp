@@ -3,9 +3,12 @@
 // script is read into steps first (so that a mistyped line stops the play before anything
 // happens), then the steps run one after the other, the event loop running between the
 // events as it would between a user's keystrokes. While the steps run, the player answers the
-// file dialogs of the process from the answers the script queued.
+// dialogs, message boxes and file dialogs of the process from the answers the script queued
+// (answers.h).
 
 #include "player.h"
+
+#include "answers.h"
 
 #include <QClipboard>
 #include <QColor>
@@ -49,38 +52,31 @@ struct Step {
     const Action* pAction = nullptr;
     int nLine = 0;
     std::u32string strKeys;  // type: the characters typed, '\n' standing for Enter, '\t' for Tab
-    // ime: the committed text; snapshot: the file; clipboard: the text, markup or HTML (UTF-8);
-    // answer: the file's path (UTF-8)
+    // ime: the committed text; snapshot: the file; clipboard: the text, markup or HTML (UTF-8)
     std::string strText;
     // mouse actions: the point; char: the code; wait: milliseconds; command: the id; clipboard
     // bitmap: the width and the height
     int nX = 0;
     int nY = 0;
     int nColor = 0;                                // clipboard bitmap: 0xRRGGBB
-    bool bCancel = false;                          // answer: Cancel rather than a file
     Modifiers modifiers = platform::kNoModifiers;  // held for this line only
     std::optional<Key> key;                        // key, keyup: a key pressed for what it does...
     char32_t chKey = 0;                          // ...or a letter key (its capital) or a digit key
     void (*pPrint)(Session& session) = nullptr;  // print: what is printed
     // clipboard: what puts the data on the clipboard
     bool (*pPut)(const Step& step, std::string& complaint) = nullptr;
-};
-
-// An answer the script queued for a file dialog: the path (GBK), or nothing for Cancel.
-struct Answer {
-    std::optional<std::string> strPath;
-    int nLine = 0;  // the line that queued it
+    std::optional<QueuedAnswer> answer;  // answer: what it answers
 };
 
 // A play under way: the editor, the keys the script holds, what the prints printed, the
-// answers queued for file dialogs and what is reported besides.
+// answerer of the modal windows and what is reported besides.
 struct Session {
     CTesselEdit& editor;
     Modifiers& held;
     std::string& out;
     std::vector<std::string>& reports;
-    std::deque<Answer> answers;
-    int nLine = 0;  // the line that runs now
+    Answerer& answerer;
+    int& nLine;  // the line that runs now
 };
 
 // An action of the script language. The reader gets the rest of the line after the action's
@@ -511,11 +507,13 @@ constexpr CommandName kCommandNames[] = {
     {"formula", commands::kInsertFormula},
     {"edit", commands::kInsertEdit},
     {"check", commands::kInsertCheck},
+    {"judgement", commands::kInsertCheck},
     {"choice", commands::kInsertChoice},
     {"pagescore", commands::kInsertPageScore},
     {"totalscore", commands::kInsertTotalScore},
     {"pagetotalscore", commands::kInsertPageTotalScore},
     {"columns", commands::kInsertMultiColumn},
+    {"frame", commands::kInsertMultiColumn},
     {"properties", commands::kProperties},
     {"symbol", commands::kInsertSymbol},
     {"text", commands::kImportText},
@@ -603,31 +601,8 @@ bool ReadColor(std::string_view args, Step& step, std::string& complaint) {
 }
 
 bool ReadAnswer(std::string_view args, Step& step, std::string& complaint) {
-    const auto [strWhat, rest] = SplitWord(args);
-    if (strWhat == "file") {
-        if (!DecodeUtf8(rest)) {
-            complaint = "the path is not UTF-8";
-            return false;
-        }
-        if (rest.empty()) {
-            complaint = "needs the path of the file chosen";
-            return false;
-        }
-        step.strText = std::string(rest);
-        return true;
-    }
-    if (strWhat == "cancel") {
-        if (!Words(rest).empty()) {
-            complaint = "cancel takes nothing after it";
-            return false;
-        }
-        step.bCancel = true;
-        return true;
-    }
-    complaint =
-        strWhat.empty() ? std::string("needs the answer") : "unknown answer " + Quoted(strWhat);
-    complaint += " (file PATH or cancel)";
-    return false;
+    step.answer = ReadAnswerLine(args, complaint);
+    return step.answer.has_value();
 }
 
 // --- Running ------------------------------------------------------------------------------
@@ -944,10 +919,9 @@ bool RunPickerSnapshot(Session& session, const Step& step, std::string& complain
 }
 
 bool RunAnswer(Session& session, const Step& step, std::string&) {
-    Answer answer;
-    if (!step.bCancel) answer.strPath = platform::Utf8ToGbk(step.strText);
+    QueuedAnswer answer = *step.answer;
     answer.nLine = step.nLine;
-    session.answers.push_back(std::move(answer));
+    session.answerer.Queue(std::move(answer));
     return true;
 }
 
@@ -1098,10 +1072,15 @@ struct PrintItem {
     std::string_view strName;
     void (*pPrint)(Session& session);
 };
+void PrintDialogs(Session& session) {
+    session.out += session.answerer.TakeShown();
+}
+
 constexpr PrintItem kPrintItems[] = {
-    {"caret", PrintCaret},       {"selection", PrintSelection}, {"markup", PrintMarkup},
-    {"dump", PrintDump},         {"rows", PrintRows},           {"format", PrintFormat},
-    {"caretbox", PrintCaretBox}, {"clipboard", PrintClipboard}, {"toolbar", PrintToolbar},
+    {"dialogs", PrintDialogs}, {"caret", PrintCaret},       {"selection", PrintSelection},
+    {"markup", PrintMarkup},   {"dump", PrintDump},         {"rows", PrintRows},
+    {"format", PrintFormat},   {"caretbox", PrintCaretBox}, {"clipboard", PrintClipboard},
+    {"toolbar", PrintToolbar},
 };
 
 bool ReadPrint(std::string_view args, Step& step, std::string& complaint) {
@@ -1115,7 +1094,8 @@ bool ReadPrint(std::string_view args, Step& step, std::string& complaint) {
         }
     }
     complaint = words.size() == 1 ? "unknown item " + Quoted(words[0]) : "needs one item";
-    complaint += " (caret, selection, markup, dump, rows, format, caretbox, clipboard or toolbar)";
+    complaint +=
+        " (caret, selection, markup, dump, rows, format, caretbox, clipboard, toolbar or dialogs)";
     return false;
 }
 
@@ -1204,19 +1184,12 @@ PlayResult Player::Play(std::string_view script) {
         steps.push_back(std::move(step));
     }
 
-    Session session{m_editor, m_nHeld, result.strOut, result.reports, {}, 0};
-    // File dialogs take the answers the script queued; one with none queued is cancelled, as
-    // no user is there to answer it, and the line that opened it is reported.
-    platform::SetFileDialogAnswerer([&session](const CFileDialog&) -> std::optional<std::string> {
-        if (session.answers.empty()) {
-            session.reports.push_back("script line " + std::to_string(session.nLine) +
-                                      ": a file dialog was cancelled: no answer queued");
-            return std::nullopt;
-        }
-        std::optional<std::string> strPath = std::move(session.answers.front().strPath);
-        session.answers.pop_front();
-        return strPath;
-    });
+    int nRunning = 0;
+    // Modal windows take the answers the script queued; one with none queued is cancelled
+    // (a message box gets its safe answer), as no user is there to answer it, and the line
+    // that opened it is reported.
+    Answerer answerer(result.reports, nRunning);
+    Session session{m_editor, m_nHeld, result.strOut, result.reports, answerer, nRunning};
     for (const Step& step : steps) {
         session.nLine = step.nLine;
         std::string complaint;
@@ -1225,14 +1198,12 @@ PlayResult Player::Play(std::string_view script) {
             break;
         }
     }
-    platform::SetFileDialogAnswerer({});
-    if (!session.answers.empty()) {
-        const size_t nLeft = session.answers.size();
-        std::string report =
-            std::to_string(nLeft) + (nLeft == 1 ? " answer was not used (script line "
-                                                : " answers were not used (script lines ");
-        for (size_t i = 0; i < nLeft; ++i)
-            report += (i > 0 ? ", " : "") + std::to_string(session.answers[i].nLine);
+    if (const std::vector<int> left = answerer.UnusedLines(); !left.empty()) {
+        std::string report = std::to_string(left.size()) +
+                             (left.size() == 1 ? " answer was not used (script line "
+                                               : " answers were not used (script lines ");
+        for (size_t i = 0; i < left.size(); ++i)
+            report += (i > 0 ? ", " : "") + std::to_string(left[i]);
         result.reports.push_back(report + ")");
     }
     return result;

@@ -96,6 +96,18 @@ TESSEL_BANK_NUMBER(ColourBlue, m_Color, 2)
 TESSEL_BANK_NUMBER(FootNote, m_FootNote, 0)      // kFootNoteRaised, kFootNoteLowered, else normal
 TESSEL_BANK_NUMBER(HotLinkAction, m_HotLink, 0)  // kNoHotLink when the element has no link
 
+// The whole slot of a text parameter, for code that makes an element as reading its tag
+// would and records that the parameter was given as text (nType).
+inline LINKPARAM& EditAnswerParam(CLink& link) {
+    return link.m_Command[2];
+}
+inline LINKPARAM& ScorePageParam(CLink& link) {
+    return link.m_Command[0];
+}
+inline LINKPARAM& FontFaceParam(CLink& link) {
+    return link.m_Font[0];
+}
+
 #undef TESSEL_SLOT_NUMBER
 #undef TESSEL_SLOT_TEXT
 #undef TESSEL_BANK_NUMBER

@@ -6,14 +6,40 @@
 #include "document/link_slots.h"
 #include "editor/edit_extent.h"
 #include "editor/edit_frames.h"
-
 #include "editor/tessel_edit.h"
+#include "widgets/columns_dialog.h"
+#include "widgets/string_table.h"
 
 namespace slots = tessel::slots;
 
 namespace {
 
 using tessel::editor::FrameNumber;
+
+// Every editor takes the keyboard focus as its window is made. Opening column editors gives
+// it back to the window that had it (to the editor that opens them when none had), and the
+// focus number with it, so that the keys go on where they went.
+class FocusKeeper {
+  public:
+    explicit FocusKeeper(CWnd& editor) : m_editor(editor), m_nFocusEdit(g_nFocusEdit) {
+        if (CWnd* pFocus = CWnd::GetFocus()) m_hFocus = pFocus->m_hWnd;
+    }
+    ~FocusKeeper() {
+        if (!m_bOpened) return;
+        CWnd* pFocus = CWnd::FromHandle(m_hFocus);
+        (pFocus ? pFocus : &m_editor)->SetFocus();
+        g_nFocusEdit = m_nFocusEdit;
+    }
+    FocusKeeper(const FocusKeeper&) = delete;
+    FocusKeeper& operator=(const FocusKeeper&) = delete;
+    void Opened() { m_bOpened = true; }
+
+  private:
+    CWnd& m_editor;
+    HWND m_hFocus = nullptr;
+    int m_nFocusEdit;
+    bool m_bOpened = false;
+};
 
 }  // namespace
 
@@ -32,8 +58,36 @@ int CTesselEdit::ColumnWindowWidth(int nWidth) const {
 // - elements inside a frame but outside any column join the column that follows them;
 // - a frame whose markup ends before all its columns are closed gets the open column and
 //   empty columns for the rest.
+// Column editors that no frame of the list has (those of a page the list replaced) are
+// released first, so that the page's frames are numbered from 0. Then the last column of
+// every frame takes the rest of the line: the editor's width less the other columns (the
+// gaps are not subtracted).
 void CTesselEdit::PrevCreateList() {
-    if (m_pList) FoldFrames(*m_pList);
+    if (!m_pList) return;
+    bool bOwned[kMaxFrames][kMaxColumns] = {};
+    for (const CLink* p = m_pList->FirstLink(); p; p = p->m_pNext) {
+        if (p->m_nKind != kKindColumnFrame) continue;
+        const int n = tessel::editor::FrameColumns(*p), f = FrameNumber(*p);
+        for (int i = 0; f >= 0 && i < n; ++i)
+            bOwned[f][i] = true;
+    }
+    for (int f = 0; f < kMaxFrames; ++f) {
+        for (int i = 0; i < kMaxColumns; ++i) {
+            if (bOwned[f][i] || !m_pChildEdit[f][i]) continue;
+            delete m_pChildEdit[f][i];
+            m_pChildEdit[f][i] = nullptr;
+        }
+    }
+    FoldFrames(*m_pList);
+    for (CLink* p = m_pList->FirstLink(); p; p = p->m_pNext) {
+        if (p->m_nKind != kKindColumnFrame) continue;
+        const int n = tessel::editor::FrameColumns(*p);
+        if (n < 1) continue;
+        long long nUsed = 0;
+        for (int i = 0; i + 1 < n; ++i)
+            nUsed += slots::ColumnWidth(*p, i);
+        slots::ColumnWidth(*p, n - 1) = tessel::editor::Extent(m_rcEdit.Width() - nUsed);
+    }
 }
 
 // The walk of PrevCreateList over any list: frames take the free rows of the column-editor
@@ -119,31 +173,26 @@ void CTesselEdit::FoldFrames(CMyList& list, bool bKeepNumbers) {
 }
 
 void CTesselEdit::OpenColumnEditors(DWORD crHotLink, int nCharSpace, int nLineSpace) {
+    // The widths are the frames' own: set when the page was read (PrevCreateList), entered
+    // when the frame was inserted, or carried by what a paste or an undo brings back.
+    FocusKeeper focus(*this);
     for (m_pList->First(); m_pList->IsInList(); m_pList->Next()) {
         CLink* pFrame = m_pList->GetCurr();
         if (pFrame->m_nKind != kKindColumnFrame) continue;
         const int n = slots::ColumnCount(*pFrame), f = FrameNumber(*pFrame);
         if (n < 1 || f < 0) continue;
-        int nUsed = 0;
         for (int i = 0; i < n; ++i) {
-            // The last column takes the rest of the line.
-            if (i == n - 1)
-                slots::ColumnWidth(*pFrame, i) =
-                    tessel::editor::Extent(static_cast<long long>(m_rcEdit.Width()) - nUsed);
-            int nWidth = slots::ColumnWidth(*pFrame, i);
             CTesselEdit* pEditor = m_pChildEdit[f][i];
             if (!pEditor) pEditor = m_pChildEdit[f][i] = new CTesselEdit;
             pEditor->m_pOwnerEdit = this;
             if (!pEditor->m_pList) pEditor->m_pList = new CMyList;
-            if (pEditor->m_hWnd) {  // opened before (frames of the page when a paste adds one)
-                nUsed = tessel::editor::Extent(static_cast<long long>(nUsed) + nWidth);
-                continue;
-            }
-            pEditor->Edit(m_hWnd, CRect(0, 0, ColumnWindowWidth(nWidth), 0), crHotLink, nullptr,
-                          nCharSpace, nLineSpace, 1.0);
+            // Opened before (frames of the page when a paste adds one).
+            if (pEditor->m_hWnd) continue;
+            pEditor->Edit(m_hWnd, CRect(0, 0, ColumnWindowWidth(slots::ColumnWidth(*pFrame, i)), 0),
+                          crHotLink, nullptr, nCharSpace, nLineSpace, 1.0);
+            focus.Opened();
             pEditor->ShowWindow(SW_HIDE);
             pEditor->m_nEditID = f * kMaxColumns + i;
-            nUsed = tessel::editor::Extent(static_cast<long long>(nUsed) + nWidth);
         }
     }
 }
@@ -155,11 +204,14 @@ CTesselEdit* CTesselEdit::MakeColumnEditor(int nFrame, int nColumn, int nWidth, 
     }
     delete m_pChildEdit[nFrame][nColumn];
     m_pChildEdit[nFrame][nColumn] = nullptr;
+    FocusKeeper focus(*this);
     auto pEditor = std::make_unique<CTesselEdit>();
     pEditor->m_pList = pList ? pList : new CMyList;
     pEditor->m_pOwnerEdit = this;
-    if (!m_hWnd || !pEditor->Edit(m_hWnd, CRect(0, 0, ColumnWindowWidth(nWidth), 0), m_crHotLink,
-                                  nullptr, m_nCharSpace, m_nLineSpace, 1.0))
+    if (!m_hWnd) return nullptr;
+    focus.Opened();
+    if (!pEditor->Edit(m_hWnd, CRect(0, 0, ColumnWindowWidth(nWidth), 0), m_crHotLink, nullptr,
+                       m_nCharSpace, m_nLineSpace, 1.0))
         return nullptr;
     pEditor->ShowWindow(SW_HIDE);
     pEditor->m_nEditID = nFrame * kMaxColumns + nColumn;
@@ -172,8 +224,24 @@ void CTesselEdit::DeleteMColumn(CLink* pFrame) {
     const int n = slots::ColumnCount(*pFrame), f = FrameNumber(*pFrame);
     if (f < 0) return;
     for (int i = 0; i < n; ++i) {
+        if (!m_pChildEdit[f][i]) continue;
+        // The commands never go to an editor that is gone.
+        if (g_nFocusEdit == f * kMaxColumns + i) g_nFocusEdit = m_nEditID;
         delete m_pChildEdit[f][i];
         m_pChildEdit[f][i] = nullptr;
+    }
+}
+
+void CTesselEdit::DestroyMColumn(CLink* pFrame) {
+    if (!pFrame) return;
+    const int n = slots::ColumnCount(*pFrame), f = FrameNumber(*pFrame);
+    if (f < 0) return;
+    for (int i = 0; i < n; ++i) {
+        CTesselEdit* pColumn = m_pChildEdit[f][i];
+        if (!pColumn || !pColumn->m_hWnd) continue;
+        if (g_nFocusEdit == f * kMaxColumns + i) g_nFocusEdit = m_nEditID;
+        // The drawing of the frame makes the window again, should the frame come back.
+        pColumn->DestroyWindow();
     }
 }
 
@@ -222,4 +290,51 @@ void CTesselEdit::AppendFlatFrame(const CLink& frame, CMyList& out) {
 void CTesselEdit::FlattenInto(CMyList& flat) {
     for (const tessel::editor::FlatEntry& entry : FlatView())
         flat.Append(tessel::editor::CopyEntry(entry).release());
+}
+
+// The Insert Columes command. Every column but the last has the width entered for it; the
+// last takes the rest of the line, the gaps included, so that the frame fills the line. The
+// command is not routed to a column editor: frames do not nest, so with a column's caret it
+// ends after the dialog, and so it does when all eight frames of the editor are taken.
+void CTesselEdit::OnInsertMColumn() {
+    if (!m_pList) return;
+    CColumnsDlg dialog(this);
+    if (dialog.DoModal() != IDOK) return;
+    const int n = std::clamp(dialog.m_nCount, 0, kMaxColumns);
+    int widths[kMaxColumns] = {};
+    long long nUsed = 0;
+    for (int i = 0; i + 1 < n; ++i) {
+        widths[i] = dialog.m_nWidths[i];
+        nUsed += static_cast<long long>(widths[i]) + dialog.m_nSpace;
+    }
+    if (n > 0) widths[n - 1] = tessel::editor::Extent(m_rcEdit.Width() - nUsed);
+
+    if (g_nFocusEdit != m_nEditID || m_nEditID != -1) return;
+    int f = 0;
+    while (f < kMaxFrames && m_pChildEdit[f][0])
+        ++f;
+    if (f == kMaxFrames) return;
+
+    auto* pFrame = new CLink;
+    pFrame->m_nKind = kKindColumnFrame;
+    slots::ColumnCount(*pFrame) = n;
+    slots::ColumnGap(*pFrame) = dialog.m_nSpace;
+    for (int i = 0; i < n; ++i)
+        slots::ColumnWidth(*pFrame, i) = widths[i];
+    slots::ColumnWidth(*pFrame, n) = f;  // the slot after the widths: the frame number
+    const int nBefore = tessel::editor::LinkCount(*m_pList);
+    InsertLinkInCurr(pFrame, m_pList);
+    if (tessel::editor::LinkCount(*m_pList) == nBefore) return;  // no place to insert at
+
+    // Each column starts with a text of its own in the current format.
+    const CharFormat format = CurrentFormat();
+    for (int i = 0; i < n; ++i) {
+        auto* pText = new CLink;
+        InitLink(pText, format);
+        slots::Text(*pText) = tessel::widgets::LoadString(tessel::widgets::kStringColumnMatter);
+        auto* pColumn = new CMyList;
+        pColumn->Append(pText);
+        MakeColumnEditor(f, i, widths[i], pColumn);
+    }
+    FinishChange(nullptr);
 }

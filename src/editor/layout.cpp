@@ -259,8 +259,9 @@ std::uint64_t CTesselEdit::LayoutDigest() const {
             if (pColumn) d.Value(pColumn->GetWinHeight());
         }
     }
-    d.Value(m_strDirPrj.size());
-    d.Bytes(m_strDirPrj.data(), m_strDirPrj.size());
+    const std::string& strDir = ProjectDirectory();
+    d.Value(strDir.size());
+    d.Bytes(strDir.data(), strDir.size());
     // The row table itself, in case something other than the layout wrote it.
     d.Bytes(m_Row, sizeof m_Row);
     return d.n;

@@ -123,7 +123,8 @@ bool CTesselEdit::EnsurePicture(CLink* pLink, bool bKeepFailed) {
         if (pLink->m_pPicture->IsLoaded() || bKeepFailed) return pLink->m_pPicture->IsLoaded();
         pLink->m_pPicture = nullptr;  // kept by an earlier measurement: load it again
     }
-    const std::string strPath = tessel::platform::ResolvePath(m_strDirPrj, slots::FileName(*pLink));
+    const std::string strPath =
+        tessel::platform::ResolvePath(ProjectDirectory(), slots::FileName(*pLink));
     auto pPicture = std::make_unique<CPicture>();
     const bool bLoaded = pPicture->Load(strPath.c_str()) != 0;
     if (bLoaded || bKeepFailed) pLink->m_pPicture = pPicture.release();
@@ -132,7 +133,8 @@ bool CTesselEdit::EnsurePicture(CLink* pLink, bool bKeepFailed) {
 
 bool CTesselEdit::EnsureFormula(CLink* pLink) {
     if (pLink->m_pFormula) return true;
-    const std::string strPath = tessel::platform::ResolvePath(m_strDirPrj, slots::FileName(*pLink));
+    const std::string strPath =
+        tessel::platform::ResolvePath(ProjectDirectory(), slots::FileName(*pLink));
     auto pFormula = std::make_unique<CFormula>();
     if (!pFormula->Open(strPath.c_str())) return false;
     // The formula's own rectangle has slack below its drawing; the element takes only the

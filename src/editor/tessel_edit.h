@@ -15,6 +15,8 @@
 //   clipboard.cpp     cut, copy and paste, within the process and between programs
 //   undo_redo.cpp     recording every change of the document, undo and redo
 //   formatting.cpp    the current character format taken from the text at the cursor
+//   objects_pictures.cpp   inserting and changing pictures and formulas
+//   objects_questions.cpp  inserting and changing edit frames, judgements, choices, scores
 //   pending.cpp       handlers the message map routes that do nothing yet
 // The document itself is changed only through the plain functions of edits.h, and positions
 // are computed by those of positions.h: the handlers translate a message into those calls and
@@ -87,6 +89,11 @@ class CTesselEdit : public CWnd {
     // The document as markup; empty for an empty document.
     std::string GetEditText();
     void SetDirPrj(const std::string& strDir);
+    // The directory the page's file names are relative to: a column editor's page is its
+    // owner's, so it is the owner's project directory.
+    const std::string& ProjectDirectory() const {
+        return m_pOwnerEdit ? m_pOwnerEdit->m_strDirPrj : m_strDirPrj;
+    }
     void SetStringArray(const CStringArray* pMedia, const CStringArray* pPage,
                         const CStringArray* pIdent);
     // The height of the laid-out document: the sum of the heights of the rows in use.
@@ -117,6 +124,9 @@ class CTesselEdit : public CWnd {
     void ExcludeChildWndClip(CWnd* pWnd, CDC* pDC, CWnd* pChild);
     // Releases the column editors of a frame element (the element is left to the caller).
     void DeleteMColumn(CLink* pFrame);
+    // Destroys the windows of a frame's column editors; the editors and their lists stay
+    // (a frame moved into the cut list).
+    void DestroyMColumn(CLink* pFrame);
 
     // --- Measurement ----------------------------------------------------------------------
     int GetWord(const char* pszText, char* pszWord, int& nPos, int nLast);
@@ -262,6 +272,20 @@ class CTesselEdit : public CWnd {
     // Ctrl+B, Ctrl+I and Ctrl+U: what a click on the button does (its check changes, then its
     // command goes to the top-level editor, which routes it to the focused column).
     void ToggleFormatButton(UINT nID);
+
+    // --- Changing an existing object through its dialog --------------------------------------
+    // Each runs the object's dialog with the element's values and, on OK, stores the answers
+    // back into the element; one undo step. The element is one of this editor's document.
+    // Pictures and formulas (objects_pictures.cpp).
+    void ChangeImage(CLink* pImage);
+    void ChangeFormula(CLink* pFormula);
+    // Question objects (objects_questions.cpp): edit frames, judgements, option boxes (their
+    // choice is changed), choices, page scores and page total scores.
+    void ChangeEditFrame(CLink* pFrame);
+    void ChangeJudgement(CLink* pCheck);
+    void ChangeOptionBox(CLink* pOption);
+    void ChangeChoice(CLink* pChoice);
+    void ChangePageScore(CLink* pScore);
 
     // --- Context menu ---------------------------------------------------------------------
     void CreateMenu();

@@ -6,8 +6,6 @@
 #include <cstring>
 #include <mutex>
 
-#include "platform/file_path.h"
-
 namespace tessel::imaging {
 namespace {
 
@@ -45,13 +43,12 @@ void InitializeOnce() {
 
 }  // namespace
 
-std::optional<ExternalImage> ReadExternalImage(const std::string& strPath) {
+std::optional<ExternalImage> ReadExternalImage(std::span<const std::uint8_t> bytes,
+                                               const std::string& strPath) {
     InitializeOnce();
-    // The file is read here and handed over as bytes: a name is never given to the library,
-    // which would otherwise take prefixes such as "|command" or "format:" from it.
-    std::optional<std::string> read = tessel::platform::ReadRegularFile(strPath, kMaxFileBytes);
-    if (!read || read->empty()) return std::nullopt;
-    const std::string& bytes = *read;
+    // The library gets the bytes, and a name made of the extension alone: it would otherwise
+    // take prefixes such as "|command" or "format:" from the name.
+    if (bytes.empty() || bytes.size() > kMaxFileBytes) return std::nullopt;
 
     ImageInfo* pInfo = CloneImageInfo(nullptr);
     if (!pInfo) return std::nullopt;

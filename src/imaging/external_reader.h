@@ -2,13 +2,14 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 namespace tessel::imaging {
 
 // A picture read by the general imaging library: every format the project does not read
-// itself (JPEG, PNG, PCX, TIFF, TGA, PSD, WebP and the rest the library knows).
+// itself (JPEG, PNG, PCX, TIFF, TGA, WebP and the rest the library knows).
 struct ExternalImage {
     int nWidth = 0;
     int nHeight = 0;
@@ -16,8 +17,10 @@ struct ExternalImage {
     std::vector<std::uint8_t> bgra;  // top-down rows of blue, green, red, alpha bytes
 };
 
-// Reads the file at strPath; nothing when the library cannot read it. Pictures larger than
+// Reads a file's bytes; strPath, the file's name, only tells formats without a signature of
+// their own by its extension. Nothing when the library cannot read it. Pictures larger than
 // the library's limits (16384 pixels a side, 64 M pixels) are refused.
-std::optional<ExternalImage> ReadExternalImage(const std::string& strPath);
+std::optional<ExternalImage> ReadExternalImage(std::span<const std::uint8_t> bytes,
+                                               const std::string& strPath);
 
 }  // namespace tessel::imaging

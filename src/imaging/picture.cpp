@@ -5,6 +5,7 @@
 
 #include "document/picture_size.h"
 #include "imaging/decoders/bmp_decoder.h"
+#include "imaging/decoders/psd_decoder.h"
 #include "platform/file_path.h"
 
 using tessel::imaging::DibImage;
@@ -164,22 +165,32 @@ int CPicture::Load(const char* szPath, CPalette* pPalette) {
     std::string_view ext = ExtensionOf(szPath);
     m_nKind = KindOfExtension(ext);
     std::string strPath = tessel::platform::ResolvePath("", szPath);
-    if (m_nKind >= kPcx && m_nKind != kGif) {
-        // Formats we do not read ourselves go to the general imaging library.
-        m_external = tessel::imaging::ReadExternalImage(strPath);
-        if (m_external) {
-            m_pExternal =
-                BitmapFromBgra(m_external->nWidth, m_external->nHeight, m_external->bgra.data());
-            if (!m_pExternal) m_external.reset();
-        }
-        m_bLoaded = m_external ? 1 : 0;
-        return m_bLoaded;
-    }
     auto bytes = ReadFile(strPath);
     if (!bytes) return 0;
-    m_bLoaded = LoadBytes(*bytes, EqualNoCase(ext, ".wmf"), pPalette);
+    if (m_nKind >= kPcx && m_nKind != kGif)
+        m_bLoaded = LoadOther(*bytes, strPath, pPalette);
+    else
+        m_bLoaded = LoadBytes(*bytes, EqualNoCase(ext, ".wmf"), pPalette);
     if (!m_bLoaded) Free();
     return m_bLoaded;
+}
+
+int CPicture::LoadOther(std::span<const std::uint8_t> bytes, const std::string& strPath,
+                        CPalette* pPalette) {
+    // Photoshop files are read here, whatever their name says: builds of the general library
+    // need not have a reader for them (Debian's has none). The composite picture is kept as
+    // a DIB and drawn as BMP files are.
+    if (m_nKind == kPsd || tessel::imaging::HasPsdSignature(bytes)) {
+        m_dib = tessel::imaging::ReadPsd(bytes);
+        if (!m_dib) return 0;
+        FillPalette(pPalette, *m_dib);
+        return 1;
+    }
+    // Formats we do not read ourselves go to the general imaging library.
+    m_external = tessel::imaging::ReadExternalImage(bytes, strPath);
+    if (!m_external) return 0;
+    m_pExternal = BitmapFromBgra(m_external->nWidth, m_external->nHeight, m_external->bgra.data());
+    return m_pExternal ? 1 : 0;
 }
 
 int CPicture::LoadBytes(std::span<const std::uint8_t> bytes, bool bWmfExtension,
@@ -300,6 +311,8 @@ void CPicture::Draw(CDC* pDC, int x, int y, CPalette* pPalette, const CRect* pSr
             if (m_pExternal) {
                 int w = GetWidth(), h = GetHeight();
                 Blit(pDC, *m_pExternal, x, y, w, h, w, h, SRCCOPY);
+            } else if (m_dib) {  // a Photoshop file's composite picture
+                DrawDib(pDC, x, y, pPalette);
             }
             break;
     }
@@ -329,6 +342,10 @@ CSize CPicture::Extent(int* pColors) const {
         w = m_external->nWidth;
         h = m_external->nHeight;
         n = m_external->nColors;
+    } else if (m_dib) {  // a Photoshop file, whatever its extension
+        w = m_dib->Width();
+        h = m_dib->Height();
+        n = m_dib->ColourCount();
     }
     if (pColors) *pColors = n;
     return {w, h};

@@ -41,7 +41,8 @@ class CDIB {
     mutable std::unique_ptr<CBitmap> m_pDrawn;
 };
 
-// A picture read from a file: the reader is chosen by the file name's extension.
+// A picture read from a file: the reader is chosen by the file name's extension, except that
+// a Photoshop file ("8BPS") named as another external format is still read as one.
 class CPicture : public CDIB {
   public:
     // Index of the extension in the table below; 12 when none matched.
@@ -86,6 +87,9 @@ class CPicture : public CDIB {
     void Free();
     CSize Extent(int* pColors) const;
     int LoadBytes(std::span<const std::uint8_t> bytes, bool bWmfExtension, CPalette* pPalette);
+    // The kinds from kPcx on, but GIF: Photoshop files, else the general imaging library.
+    int LoadOther(std::span<const std::uint8_t> bytes, const std::string& strPath,
+                  CPalette* pPalette);
 
     int m_nKind = kDib;
     int m_bLoaded = 0;

@@ -44,10 +44,11 @@ std::optional<std::string> ToGbk(const QString& name) {
 
 // The default extension without a leading "*." or ".".
 std::string BareExtension(const std::string& strDefExt) {
+    // "*.bmp;*.dib;..." names several: the first is the one added.
     std::size_t n = 0;
     while (n < strDefExt.size() && (strDefExt[n] == '*' || strDefExt[n] == '.'))
         ++n;
-    return strDefExt.substr(n);
+    return strDefExt.substr(n, strDefExt.find(';', n) - n);
 }
 
 // The part after the last folder separator. GBK second bytes are never '/' (they are 0x40

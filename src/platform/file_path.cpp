@@ -46,7 +46,12 @@ WindowsName Split(std::string_view name) {
     }
     result.bRooted = result.bDrive || (!name.empty() && IsSeparator(name[0]));
     while (!name.empty()) {
-        const auto nEnd = std::ranges::find_if(name, IsSeparator) - name.begin();
+        // Names are GBK: the second byte of a double-byte character may be 0x5C, which is no
+        // separator there.
+        std::size_t nEnd = 0;
+        while (nEnd < name.size() && !IsSeparator(name[nEnd]))
+            nEnd +=
+                static_cast<unsigned char>(name[nEnd]) >= 0x80 && nEnd + 1 < name.size() ? 2 : 1;
         const std::string_view component = name.substr(0, nEnd);
         if (!component.empty() && component != ".") result.components.emplace_back(component);
         name.remove_prefix(std::min<size_t>(name.size(), nEnd + 1));

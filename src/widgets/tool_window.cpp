@@ -9,42 +9,8 @@
 #include "platform/fonts.h"
 #include "resources/bitmaps.h"
 #include "widgets/edit_commands.h"
-
-namespace tessel::widgets {
-
-std::string ListPiece(std::string_view strList, int n) {
-    if (n < 1) return {};
-    std::size_t nStart = 0;
-    for (int i = 1; i < n; ++i) {
-        const std::size_t nBar = strList.find('|', nStart);
-        if (nBar == std::string_view::npos) return {};
-        nStart = nBar + 1;
-    }
-    const std::size_t nEnd = strList.find('|', nStart);
-    return std::string(strList.substr(
-        nStart, nEnd == std::string_view::npos ? std::string_view::npos : nEnd - nStart));
-}
-
-std::string_view LoadString(UINT nID) {
-    switch (nID) {
-        case kStringInsertTips:
-            return "Insert Image|Insert Formula|Insert Edit Frame|Insert Judgement|Insert "
-                   "Choices|Insert Page Total Score|Insert Total Score|Insert Page Score";
-        case kStringFrameTips:
-            return "Insert Frame|Insert Hot Link|Insert Superscript|Insert Subscript|Copy|Cut|"
-                   "Paste|Insert Text|Insert Symbol";
-        case kStringFormatTips:
-            return "Bold|Italic|UnderLine";
-        case kStringSizes:
-            return "72|48|36|28|26|24|22|20|18|16|14|12|11|10.5|10|9|8|7.5|6.5|5.5|5";
-        case kStringToolWindowTitle:
-            return "Text Editor";
-        default:
-            return {};
-    }
-}
-
-}  // namespace tessel::widgets
+#include "widgets/list_fields.h"
+#include "widgets/string_table.h"
 
 namespace {
 
@@ -199,7 +165,7 @@ bool CEditToolWnd::CreateControls() {
                          CRect(130, 25, 203, 225), this, kSizeBox)) {
         const std::string_view strSizes = LoadString(tessel::widgets::kStringSizes);
         for (int i = 1;; ++i) {
-            const std::string strItem = tessel::widgets::ListPiece(strSizes, i);
+            const std::string strItem = tessel::widgets::GetListField(strSizes, i);
             if (strItem.empty()) break;
             m_SizeBox.AddString(strItem.c_str());
         }
@@ -227,7 +193,7 @@ std::string CEditToolWnd::ToolTipOf(UINT nID) {
     auto find = [nID](std::span<const ButtonEntry> entries) -> std::string {
         for (const ButtonEntry& entry : entries)
             if (entry.nCommand == nID && entry.nTipString != 0)
-                return tessel::widgets::ListPiece(LoadString(entry.nTipString), entry.nTipPiece);
+                return tessel::widgets::GetListField(LoadString(entry.nTipString), entry.nTipPiece);
         return {};
     };
     std::string strTip = find(kInsertButtons);

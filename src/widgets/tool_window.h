@@ -7,6 +7,7 @@
 #include "platform/toolbar.h"
 #include "platform/wnd.h"
 #include "widgets/colour_picker.h"
+#include "widgets/string_table.h"
 
 class CTesselEdit;
 
@@ -73,19 +74,6 @@ class CEditToolWnd : public CWnd {
 };
 
 namespace tessel::widgets {
-
-// The nth piece (counted from 1) of a text whose pieces are separated by "|": the piece after
-// the last separator counts; past the last piece, the empty string.
-std::string ListPiece(std::string_view strList, int n);
-
-// The texts of the string table the tool window uses.
-inline constexpr UINT kStringInsertTips = 62456;
-inline constexpr UINT kStringFrameTips = 62457;
-inline constexpr UINT kStringFormatTips = 62458;
-inline constexpr UINT kStringSizes = 62464;
-inline constexpr UINT kStringToolWindowTitle = 62465;
-// The text of a string of the table; empty for an unknown id.
-std::string_view LoadString(UINT nID);
 
 // The bitmap resource of the tool bars' 20 images.
 inline constexpr unsigned kToolBarBitmap = 446;

@@ -96,12 +96,14 @@ TEST_F(PlayClipboardTest, AWrongLineNamesTheLineTheActionAndTheWrongWord) {
         {"command 65536", "\"65536\""},
         {"command 53005x", "\"53005x\""},
         {"command -5", "\"-5\""},
-        {"answer", "file PATH or cancel"},
+        {"answer", "needs the answer"},
         {"answer file", "path"},
         {"answer file ", "path"},
         {"answer file \xFF", "UTF-8"},
-        {"answer cancel now", "nothing after it"},
-        {"answer ok", "\"ok\""},
+        {"answer cancel now", "nothing may follow"},
+        {"answer okay", "\"okay\""},
+        {"answer 2009=\"a ok", "no closing"},
+        {"answer 2009=\xFF ok", "UTF-8"},
         {"print clipbaord", "\"clipbaord\""}};
     for (const auto& [script, word] : cases) {
         const PlayResult result = Play("print caret\nclipboard text a\n" + script + "\n");

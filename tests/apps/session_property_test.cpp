@@ -8,7 +8,8 @@
 // an input method), Enter, Tab, Backspace, Delete, the arrows, Home, End, Shift selections,
 // clicks and drags anywhere in the window, select all, cut, copy and paste (of its own copies,
 // of text and of bitmaps other programs put on the clipboard), the formatting commands (the
-// buttons, the boxes, the picker and Ctrl+B, I, U), undo and redo. Each step goes in
+// buttons, the boxes, the picker and Ctrl+B, I, U), the object commands with random answers
+// to their dialogs, undo and redo. Each step goes in
 // through the scripted-session player, so through Qt's events, and after it:
 // - the cursor of every editor is a place of its document;
 // - every row of the row table starts at a place inside its document;
@@ -135,12 +136,20 @@ std::string PlaceError(const std::vector<const CLink*>& links, const TEXTPOS& p)
 }
 
 // The page as the model sees it: the bytes of every Text element, each other element one unit
-// of its own (a value above any byte).
+// of its own (a value above any byte; the option box of a choice has its own).
 using Shadow = std::vector<int>;
+constexpr int kOptionUnit = 512;
+constexpr int kChoiceUnit = 256 + kKindChoice;
+constexpr int kFrameUnit = 256 + kKindColumnFrame;
+constexpr int kFlatFrameUnit = 256 + kKindMultiColumn;
 
 Shadow ShadowOf(const std::vector<const CLink*>& links) {
     Shadow s;
     for (const CLink* p : links) {
+        if (p->m_nKind == kKindCheck && p->m_Command[0].nValue >= 100) {
+            s.push_back(kOptionUnit);
+            continue;
+        }
         if (p->m_nKind != kKindText) {
             s.push_back(256 + p->m_nKind);
             continue;
@@ -219,9 +228,17 @@ std::vector<std::string> Carried(CTesselEdit& editor) {
         // A frame's number in the table of column editors is the editor's own: not carried.
         const int nFrameNumberSlot =
             p->m_nKind == kKindMultiColumn ? 2 + tessel::slots::ColumnCount(*p) : -1;
+        // Nor the last column's width: the reader gives the last column the rest of the line
+        // (gaps not counted), while an inserted frame counted them.
+        const int nLastWidthSlot =
+            p->m_nKind == kKindMultiColumn ? 1 + tessel::slots::ColumnCount(*p) : -1;
+        // A score field's label size is the drawing's, not carried either.
+        const bool bScore = p->m_nKind == kKindPageTotalScore || p->m_nKind == kKindPageScore ||
+                            p->m_nKind == kKindTotalScore;
         for (int i = 0; i < kCommandSlots; ++i) {
             const LINKPARAM& slot = p->m_Command[i];
-            if (i == nFrameNumberSlot) continue;
+            if (i == nFrameNumberSlot || i == nLastWidthSlot || (bScore && (i == 2 || i == 3)))
+                continue;
             format += '|' + std::to_string(slot.nValue) + ':';
             if (!(i == 0 && bText)) format += slot.strText;
         }
@@ -335,7 +352,19 @@ std::string RandomPage(Random& random) {
 
 // --- Steps -------------------------------------------------------------------------------------
 
-enum class Change { kNone, kType, kBack, kDelete, kCut, kCopy, kPaste, kUndo, kRedo, kFormat };
+enum class Change {
+    kNone,
+    kType,
+    kBack,
+    kDelete,
+    kCut,
+    kCopy,
+    kPaste,
+    kUndo,
+    kRedo,
+    kFormat,
+    kObject
+};
 
 // What a formatting command sets in every unit of the selection, and what the buttons it
 // reads must be for that: the field and its value, or for the raised and lowered buttons the
@@ -360,6 +389,8 @@ struct Step {
     bool bForeignBitmap = false;
     bool bAnswered = false;          // a bitmap paste is given a file name
     std::optional<FormatOp> format;  // kFormat
+    std::vector<int> objectUnits;    // kObject: the units the answered dialog inserts
+    bool bFrame = false;             // kObject: a multi-column frame (top-level editor only)
 };
 
 // The file a bitmap paste writes: one per session and step, in the build's scratch folder.
@@ -436,8 +467,96 @@ Step RandomFormatStep(Random& random) {
     return step;
 }
 
+// An object command with its dialog answered at random: values inside and outside the
+// dialog's ranges, OK or Cancel. A refused OK shows its message (answered) and the dialog
+// stays open for the Cancel queued after it. Files are taken from the project, so nothing is
+// copied into it.
+Step RandomObjectStep(Random& random) {
+    const std::string strProject = TESSEL_EXAMPLES_DIR;
+    const bool bOk = random.Chance(85);
+    auto end = [bOk](bool bPasses, std::string strScript, std::vector<int> units) {
+        if (!bOk) return std::make_pair(strScript + "cancel\n", std::vector<int>{});
+        if (bPasses) return std::make_pair(strScript + "ok\n", units);
+        return std::make_pair(strScript + "ok\nanswer ok\nanswer cancel\n", std::vector<int>{});
+    };
+    std::pair<std::string, std::vector<int>> answer;
+    std::string strCommand;
+    bool bFrame = false;
+    switch (random.Below(9)) {
+        case 0:
+            strCommand = "image";
+            answer = end(true,
+                         "answer 2009=" + strProject +
+                             "/image/map.bmp 2040=" + std::to_string(10 + random.Below(200)) +
+                             " 2011=" + std::to_string(random.Below(2)) + " ",
+                         {256 + kKindImage});
+            break;
+        case 1: {
+            strCommand = "formula";
+            const int nScale = 10 + random.Below(100);
+            answer = end(nScale >= 20,
+                         "answer 2184=" + strProject +
+                             "/formula/sum.fml 2040=" + std::to_string(nScale) + " ",
+                         {256 + kKindFormula});
+            break;
+        }
+        case 2: {
+            strCommand = "edit";
+            const int nWidth = 5 + random.Below(80), nHeight = 12 + random.Below(20);
+            std::string strScript = "answer 2045=\"x y\" 2012=" + std::to_string(nWidth) +
+                                    " 2030=" + std::to_string(nHeight) + " 2044=Shadow ";
+            answer = end(nHeight >= 16, strScript, {256 + kKindEdit});
+            // A narrow frame is a warning only: its message is answered and it goes in.
+            if (bOk && nHeight >= 16 && nWidth < 10) answer.first += "answer ok\n";
+            break;
+        }
+        case 3:
+            strCommand = "judgement";
+            answer = end(true, "answer 2013=" + std::to_string(random.Below(2)) + " ",
+                         {256 + kKindCheck});
+            break;
+        case 4: {
+            strCommand = "choice";
+            const int nAmount = random.Below(5), nRight = random.Below(6);
+            std::vector<int> units{kChoiceUnit};
+            units.insert(units.end(), static_cast<std::size_t>(nAmount), kOptionUnit);
+            answer = end(
+                nRight >= 1 && nRight <= nAmount,
+                "answer 2033=" + std::to_string(nAmount) + " 2018=" + std::to_string(nRight) + " ",
+                units);
+            break;
+        }
+        case 5:
+            strCommand = "pagescore";
+            answer = end(true, "answer ", {256 + kKindPageScore});
+            break;
+        case 6:
+            strCommand = "pagetotalscore";
+            answer = end(true, "answer ", {256 + kKindPageTotalScore});
+            break;
+        case 7:
+            strCommand = "totalscore";
+            answer = {"", {256 + kKindTotalScore}};
+            break;
+        default: {
+            strCommand = "frame";
+            bFrame = true;
+            const int nCount = 1 + random.Below(3);
+            answer = end(true,
+                         "answer 2028=" + std::to_string(nCount) +
+                             " 2039=" + std::to_string(random.Below(20)) + " ",
+                         {kFrameUnit});
+            break;
+        }
+    }
+    Step step{answer.first + "command " + strCommand + "\n", Change::kObject, ""};
+    step.objectUnits = std::move(answer.second);
+    step.bFrame = bFrame;
+    return step;
+}
+
 Step RandomStep(Random& random, int nSeed, int nStep) {
-    const int n = random.Below(140);
+    const int n = random.Below(148);
     if (n < 18) {
         const std::string word = random.Pick(kEnglish);
         return {"type " + word + "\n", Change::kType, word};
@@ -503,7 +622,8 @@ Step RandomStep(Random& random, int nSeed, int nStep) {
     if (n < 127) return {"key Z ctrl\n", Change::kUndo, ""};
     if (n < 130)
         return {random.Chance(50) ? "key Y ctrl\n" : "key Z ctrl shift\n", Change::kRedo, ""};
-    return RandomFormatStep(random);
+    if (n < 140) return RandomFormatStep(random);
+    return RandomObjectStep(random);
 }
 
 // --- The sessions ------------------------------------------------------------------------------
@@ -647,9 +767,6 @@ struct ClipModel {
     bool bAnswered = false;  // kBitmap: the paste's file dialog is answered
 };
 
-constexpr int kFrameUnit = 256 + kKindColumnFrame;
-constexpr int kFlatFrameUnit = 256 + kKindMultiColumn;
-
 // What the model expects of the key editor after a change: the page's units, when the rules
 // fix them, and the cursor's offset, where they fix it.
 struct Prediction {
@@ -724,6 +841,16 @@ Prediction Predict(CTesselEdit& editor, const Step& step, ClipModel& clip) {
                 p.nCursor = k;
             }
             return p;
+        case Change::kObject: {
+            // An object goes in at the cursor; a selection stays where it is. A frame goes
+            // into the top-level editor only, and only while a row of column editors is free.
+            const bool bColumn = editor.m_nEditID != -1;
+            const auto frames = std::count(shadow.begin(), shadow.end(), kFrameUnit);
+            if (step.bFrame && (bColumn || frames >= kMaxFrames)) return p;
+            shadow.insert(shadow.begin() + k, step.objectUnits.begin(), step.objectUnits.end());
+            p.nCursor = k + static_cast<int>(step.objectUnits.size());
+            return p;
+        }
         case Change::kPaste: {
             if (step.foreignText) {
                 clip.kind = ClipModel::Kind::kText;
@@ -762,6 +889,22 @@ Prediction Predict(CTesselEdit& editor, const Step& step, ClipModel& clip) {
         }
     }
     return p;
+}
+
+// The layout's rule for choices: a choice with no option after it (before the next choice or
+// the end) is dropped. The cursor after a dropped choice moves back with it.
+void DropEmptyChoices(Prediction& p) {
+    if (!p.shadow) return;
+    Shadow& s = *p.shadow;
+    for (std::size_t i = s.size(); i-- > 0;) {
+        if (s[i] != kChoiceUnit) continue;
+        std::size_t j = i + 1;
+        while (j < s.size() && s[j] != kChoiceUnit && s[j] != kOptionUnit)
+            ++j;
+        if (j < s.size() && s[j] == kOptionUnit) continue;
+        s.erase(s.begin() + static_cast<std::ptrdiff_t>(i));
+        if (p.nCursor && *p.nCursor > static_cast<int>(i)) --*p.nCursor;
+    }
 }
 
 // The whole page, columns included, one line per element of its flat form with every slot's
@@ -932,11 +1075,13 @@ TEST_F(SessionPropertyTest, RandomSessionsKeepTheDocumentSoundAndAsTheRulesPredi
             const Step step = RandomStep(random, nSeed, i);
             // Keys reach the editor that has the keyboard; the tool window's commands go to
             // the one g_nFocusEdit names (the two differ after an undo rebuilt the columns).
-            const bool bCommand = step.format && !step.strScript.starts_with("key ");
+            const bool bCommand = (step.format && !step.strScript.starts_with("key ")) ||
+                                  step.change == Change::kObject;
             CTesselEdit* pCommanded = EditorNumbered(top, g_nFocusEdit);
             CTesselEdit& target = bCommand && pCommanded ? *pCommanded : KeyEditor(top);
             const Where before = WhereOf(target);
-            const Prediction expected = Predict(target, step, clip);
+            Prediction expected = Predict(target, step, clip);
+            DropEmptyChoices(expected);
             std::optional<std::vector<UnitFormat>> formats;
             if (step.format) {
                 const std::vector<const CLink*> links = Elements(target.m_pList);

@@ -60,6 +60,10 @@ TEST_F(ResolvePathTest, MatchesComponentsWithoutRegardToAsciiCase) {
                   "/\xed\xbc"
                   "a.bmp");
     EXPECT_EQ(ResolvePath(Dir(), "\xcd\xbc\xc6\xac.BMP"), Dir() + "/图片.bmp");
+    // A character whose second byte is a backslash's (0x81 0x5C) does not split the name.
+    fs::create_directories(m_dir / "\x81\x5c");
+    std::ofstream(m_dir / "\x81\x5c" / "p\x81\x5c.bmp") << "x";
+    EXPECT_EQ(ResolvePath(Dir(), "\x81\x5c\\P\x81\x5c.BMP"), Dir() + "/\x81\x5c/p\x81\x5c.bmp");
 }
 
 TEST_F(ResolvePathTest, AbsoluteAndDriveNamesAndMissingFiles) {

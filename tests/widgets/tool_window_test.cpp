@@ -15,6 +15,7 @@
 #include "platform/gbk.h"
 #include "platform/user_input.h"
 #include "widgets/edit_commands.h"
+#include "widgets/list_fields.h"
 
 namespace {
 
@@ -237,17 +238,20 @@ TEST_F(ToolWindowTest, TheWindowDrawsItsControls) {
     EXPECT_EQ(bitmap.GetPixel(300, 36), RGB(0, 0, 0));
 }
 
-TEST(ListPieceTest, PiecesCountFromOneAndTheLastCounts) {
-    using tessel::widgets::ListPiece;
-    EXPECT_EQ(ListPiece("Bold|Italic|UnderLine", 1), "Bold");
-    EXPECT_EQ(ListPiece("Bold|Italic|UnderLine", 3), "UnderLine");
-    EXPECT_EQ(ListPiece("Bold|Italic|UnderLine", 4), "");
-    EXPECT_EQ(ListPiece("a||b", 2), "");
-    EXPECT_EQ(ListPiece("a||b", 3), "b");
-    EXPECT_EQ(ListPiece("a|", 2), "");
-    EXPECT_EQ(ListPiece("alone", 1), "alone");
-    EXPECT_EQ(ListPiece("alone", 0), "");
-    EXPECT_EQ(ListPiece("", 1), "");
+TEST(ListFieldTest, FieldsCountFromOneAndTheLastCounts) {
+    using tessel::widgets::GetListField;
+    EXPECT_EQ(GetListField("Bold|Italic|UnderLine", 1), "Bold");
+    EXPECT_EQ(GetListField("Bold|Italic|UnderLine", 3), "UnderLine");
+    EXPECT_EQ(GetListField("Bold|Italic|UnderLine", 4), "");
+    EXPECT_EQ(GetListField("a||b", 2), "");
+    EXPECT_EQ(GetListField("a||b", 3), "b");
+    EXPECT_EQ(GetListField("a|", 2), "");
+    EXPECT_EQ(GetListField("alone", 1), "alone");
+    EXPECT_EQ(GetListField("alone", 0), "");
+    EXPECT_EQ(GetListField("", 1), "");
+    // "\xB5\x7C" is one double-byte character whose second byte is the separator's.
+    EXPECT_EQ(GetListField("\xB5\x7C|b", 1), "\xB5\x7C");
+    EXPECT_EQ(GetListField("\xB5\x7C|b", 2), "b");
 }
 
 }  // namespace

@@ -12,6 +12,7 @@ namespace tessel::imaging {
 namespace {
 
 constexpr std::size_t kFileHeaderBytes = 14;
+constexpr std::size_t kCoreHeaderBytes = 12;
 constexpr std::size_t kInfoHeaderBytes = 40;
 // A run-length picture may be mostly skipped by deltas and the end-of-picture mark, so its
 // size is not bounded by its data; believe up to this many pixels per byte (and 1 M pixels
@@ -71,17 +72,25 @@ void ExpandRle(ByteSpan data, DibImage& dib, bool bFourBits) {
 }
 
 std::optional<DibImage> Read(ByteSpan file) {
-    if (file.size() < kFileHeaderBytes + kInfoHeaderBytes) return std::nullopt;
+    if (file.size() < kFileHeaderBytes + kCoreHeaderBytes) return std::nullopt;
     if (file[0] != 'B' || file[1] != 'M') return std::nullopt;
     const std::uint64_t nBitsOffset = ReadU32(&file[10]);
     const std::uint8_t* h = &file[kFileHeaderBytes];
     const std::uint64_t nInfoSize = ReadU32(h);
-    const std::int64_t nWidth = ReadS32(h + 4);
-    const std::int64_t nRawHeight = ReadS32(h + 8);
-    const int nBitCount = ReadU16(h + 14);
-    const std::uint32_t nCompression = ReadU32(h + 16);
-    const std::uint32_t nUsed = ReadU32(h + 32);
-    if (nInfoSize < kInfoHeaderBytes || nWidth <= 0 || nRawHeight == 0) return std::nullopt;
+    // The OS/2 (and Windows 2) core header: 16-bit width and height, planes and bit count,
+    // nothing else; the rows are bottom up and never compressed.
+    const bool bCore = nInfoSize == kCoreHeaderBytes;
+    if (!bCore &&
+        (nInfoSize < kInfoHeaderBytes || file.size() < kFileHeaderBytes + kInfoHeaderBytes))
+        return std::nullopt;
+    const std::int64_t nWidth = bCore ? ReadU16(h + 4) : ReadS32(h + 4);
+    const std::int64_t nRawHeight = bCore ? ReadU16(h + 6) : ReadS32(h + 8);
+    const int nBitCount = ReadU16(h + (bCore ? 10 : 14));
+    const std::uint32_t nCompression = bCore ? kBiRgb : ReadU32(h + 16);
+    const std::uint32_t nUsed = bCore ? 0 : ReadU32(h + 32);
+    if (nWidth <= 0 || nRawHeight == 0) return std::nullopt;
+    if (bCore && nBitCount != 1 && nBitCount != 4 && nBitCount != 8 && nBitCount != 24)
+        return std::nullopt;
     const bool bTopDown = nRawHeight < 0;
     const std::int64_t nHeight = bTopDown ? -nRawHeight : nRawHeight;
 
@@ -110,8 +119,11 @@ std::optional<DibImage> Read(ByteSpan file) {
     } else if (nBitCount <= 8) {
         nColours = 1 << nBitCount;
     }
+    // Table entries are blue, green, red and a reserved byte; in the core header's table,
+    // blue, green and red only.
     const std::uint64_t nTableAt = kFileHeaderBytes + nInfoSize;
-    if (nTableAt + nColours * 4u > file.size()) return std::nullopt;
+    const unsigned nEntryBytes = bCore ? 3 : 4;
+    if (nTableAt + nColours * nEntryBytes > file.size()) return std::nullopt;
     const std::size_t nMasksAt = kFileHeaderBytes + kInfoHeaderBytes;
     if (nCompression == kBiBitfields && nMasksAt + 12 > file.size()) return std::nullopt;
 
@@ -129,10 +141,16 @@ std::optional<DibImage> Read(ByteSpan file) {
     InitDib(*dib, static_cast<int>(nWidth), static_cast<int>(nHeight), nBitCount, nColours,
             bRle || bTopDown ? nullptr : pBits);
     DibHeader& out = dib->info.bmiHeader;
-    out.biXPelsPerMeter = ReadS32(h + 24);
-    out.biYPelsPerMeter = ReadS32(h + 28);
-    out.biClrImportant = std::min<std::uint32_t>(ReadU32(h + 36), nColours);
-    std::memcpy(dib->info.bmiColors, file.data() + nTableAt, nColours * 4u);
+    if (bCore) {
+        const std::uint8_t* pEntry = file.data() + nTableAt;
+        for (int i = 0; i < nColours; ++i, pEntry += 3)
+            dib->info.bmiColors[i] = {pEntry[0], pEntry[1], pEntry[2], 0};
+    } else {
+        out.biXPelsPerMeter = ReadS32(h + 24);
+        out.biYPelsPerMeter = ReadS32(h + 28);
+        out.biClrImportant = std::min<std::uint32_t>(ReadU32(h + 36), nColours);
+        std::memcpy(dib->info.bmiColors, file.data() + nTableAt, nColours * 4u);
+    }
     if (nCompression == kBiBitfields) {
         out.biCompression = kBiBitfields;
         std::memcpy(dib->info.bmiColors, &file[nMasksAt], 12);

@@ -1,11 +1,14 @@
 #include "imaging/decoders/bmp_decoder.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "allocation_counter.h"
 #include "gif_writer.h"
+#include "image_magick.h"
 
 namespace tessel::imaging {
 namespace {
@@ -163,6 +166,109 @@ TEST(BmpDecoderTest, RunLengthPicturesExpandUncompressed) {
     const int row4[5] = {1, 2, 1, 10, 11};
     for (int x = 0; x < 5; ++x)
         EXPECT_EQ(dib->Index(x, 0), row4[x]) << x;
+}
+
+// Bitmaps with the 12-byte core header of OS/2 and Windows 2, as ImageMagick writes them
+// ("BMP2:").
+class CoreHeaderBmpTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!test::HaveImageMagick()) GTEST_SKIP() << test::kNoImageMagick;
+        m_dir =
+            std::filesystem::temp_directory_path() / ("tessel-bmp2-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(m_dir);
+    }
+    void TearDown() override {
+        if (!m_dir.empty()) std::filesystem::remove_all(m_dir);
+    }
+    Bytes Write(const test::BlockPicture& pic, const std::vector<std::string>& options) {
+        std::vector<std::string> args = pic.Args();
+        args.insert(args.end(), options.begin(), options.end());
+        return test::ConvertTo(args, m_dir / "out.bmp", "BMP2:");
+    }
+    std::filesystem::path m_dir;
+};
+
+constexpr test::Rgb kBlue{0x33, 0x66, 0x99}, kRust{0xcc, 0x33, 0x00}, kMint{0x00, 0xff, 0x80},
+    kSand{0xfe, 0xdc, 0xba};
+
+// Twenty colours in a row above a stripe of one of them: more than 4 bits can index.
+test::BlockPicture TwentyColours() {
+    test::BlockPicture pic{{{2, {}}, {1, {{kBlue, 20}}}}};
+    for (int i = 0; i < 20; ++i)
+        pic.rows[0].blocks.push_back({{i * 12, 255 - i * 12, i * 37 % 256}, 1});
+    pic.rows[0].blocks[0].colour = kBlue;
+    return pic;
+}
+
+TEST_F(CoreHeaderBmpTest, EachDepthLoadsWithItsThreeByteColourTable) {
+    const struct {
+        const char* szWhat;
+        test::BlockPicture pic;
+        const char* szType;
+        int nBitCount, nColours;
+    } cases[] = {
+        {"1 bit",
+         {{{2, {{kBlue, 5}, {kRust, 8}}}, {1, {{kRust, 9}, {kBlue, 4}}}}},
+         "Palette",
+         1,
+         2},
+        {"4 bits",
+         {{{2, {{kBlue, 4}, {kRust, 1}, {kMint, 1}, {kSand, 1}}}, {3, {{kMint, 3}, {kSand, 4}}}}},
+         "Palette",
+         4,
+         16},
+        {"8 bits", TwentyColours(), "Palette", 8, 256},
+        {"24 bits",
+         {{{2, {{kBlue, 3}, {kRust, 2}}}, {1, {{kMint, 1}, {kSand, 4}}}}},
+         "TrueColor",
+         24,
+         0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.szWhat);
+        Bytes file = Write(c.pic, {"-type", c.szType});
+        ASSERT_GT(file.size(), 26u);
+        ASSERT_EQ(file[14], 12);  // what convert was asked for: the core header, this depth
+        ASSERT_EQ(file[24], c.nBitCount);
+        auto dib = ReadBmp(file);
+        ASSERT_TRUE(dib);
+        EXPECT_EQ(dib->BitCount(), c.nBitCount);
+        EXPECT_EQ(dib->ColourCount(), c.nColours);
+        ASSERT_EQ(dib->Width(), c.pic.Width());
+        ASSERT_EQ(dib->Height(), c.pic.Height());
+        for (int y = 0; y < dib->Height(); ++y) {
+            for (int x = 0; x < dib->Width(); ++x)
+                ASSERT_EQ(dib->Pixel(x, y), c.pic.At(x, y).ColourRef()) << x << "," << y;
+        }
+        // Handed on as any other DIB: a 40-byte header and 4-byte table entries.
+        Bytes packed = dib->Packed();
+        EXPECT_EQ(packed[0], 40);
+        EXPECT_EQ(packed.size(), 40 + 4u * c.nColours + dib->bits.size());
+    }
+}
+
+TEST_F(CoreHeaderBmpTest, ShortAndMalformedCoreFilesFail) {
+    Bytes file = Write(TwentyColours(), {"-type", "Palette"});
+    ASSERT_EQ(file[14], 12);
+    ASSERT_TRUE(ReadBmp(file));
+    // Header, colour table and rows are each needed to their last byte.
+    for (std::size_t n = 0; n < file.size(); ++n)
+        ASSERT_FALSE(ReadBmp(Bytes(file.begin(), file.begin() + n))) << n << " bytes";
+    const struct {
+        const char* szWhat;
+        std::size_t nAt;
+        int nValue;
+    } fields[] = {
+        {"16 bits", 24, 16},  {"32 bits", 24, 32},           {"no width", 18, 0},
+        {"no height", 20, 0}, {"an 11-byte header", 14, 11}, {"a 13-byte header", 14, 13},
+    };
+    for (const auto& f : fields) {
+        Bytes bad = file;
+        bad[f.nAt] = static_cast<std::uint8_t>(f.nValue);
+        bad[f.nAt + 1] = 0;
+        EXPECT_FALSE(ReadBmp(bad)) << f.szWhat;
+    }
 }
 
 }  // namespace
