@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Draws the pictures of docs/ headless with the project's own player: the tool window on the
-# example page with two characters selected, and the colour picker's popup.
+# example page with two characters selected, the colour picker's popup, and two of the
+# object dialogs.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tessel=${TESSEL:-build/bin/tessel}
@@ -14,5 +15,9 @@ keyup Shift
 wait 400
 snapshot-toolbar docs/images/tool_window.png
 snapshot-picker docs/images/colour_picker.png
+answer 2033=4 2018=2 snapshot=docs/images/options_dialog.png cancel
+command choice
+answer 2045="x = 3" snapshot=docs/images/edit_frame_dialog.png cancel
+command edit
 PLAY
 QT_QPA_PLATFORM=offscreen "$tessel" play "$script" examples/exam-page.tsm --project examples

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <utility>
 
+#include "json.h"
 #include "platform/dialog.h"
 #include "platform/file_dialog.h"
 #include "platform/gbk.h"
@@ -69,30 +70,9 @@ bool ReadId(std::string_view word, int& nID) {
     return !word.empty() && ec == std::errc() && end == word.data() + word.size() && nID > 0;
 }
 
+// A GBK text, as UTF-8 in double quotes with the escapes of a JSON string.
 void AppendQuoted(std::string& out, std::string_view gbk) {
-    out += '"';
-    for (const char c : platform::GbkToUtf8(gbk)) {
-        switch (c) {
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            case '"':
-                out += "\\\"";
-                break;
-            case '\\':
-                out += "\\\\";
-                break;
-            default:
-                out += c;
-        }
-    }
-    out += '"';
+    cli::AppendJsonString(out, platform::GbkToUtf8(gbk));
 }
 
 }  // namespace
@@ -149,7 +129,14 @@ std::optional<QueuedAnswer> ReadAnswerLine(std::string_view args, std::string& c
         const std::string strLeft = token->substr(0, nEquals);
         const std::string strRight = token->substr(nEquals + 1);
         QueuedAnswer::Entry entry;
-        if (strLeft == "press") {
+        if (strLeft == "snapshot") {
+            entry.bSnapshot = true;
+            entry.strValue = strRight;
+            if (strRight.empty()) {
+                complaint = "snapshot= needs the file the dialog's picture is written to";
+                return std::nullopt;
+            }
+        } else if (strLeft == "press") {
             entry.bPress = true;
             if (!ReadId(strRight, entry.nID)) {
                 complaint = "press=" + strRight + " does not name a control id";
@@ -248,6 +235,12 @@ bool Answerer::AnswerDialog(CDialog& dialog) {
     }
     for (const QueuedAnswer::Entry& entry : answer->entries) {
         if (dialog.IsEnded()) break;
+        if (entry.bSnapshot) {
+            if (!dialog.SavePicture(entry.strValue))
+                Report("the picture of the dialog \"" + strTitle + "\" cannot be written to \"" +
+                       entry.strValue + "\"");
+            continue;
+        }
         if (!dialog.HasItem(entry.nID)) {
             Report("the dialog \"" + strTitle + "\" has no control " + std::to_string(entry.nID));
             continue;

@@ -19,13 +19,15 @@ struct QueuedAnswer {
     enum class Kind {
         kFile,        // answer file PATH | answer file cancel
         kMessageBox,  // answer yes | answer no
-        kDialog,      // answer ID=VALUE ... press=ID ... ok|cancel (also a bare ok or cancel)
+        kDialog,  // answer ID=VALUE ... press=ID snapshot=FILE ... ok|cancel (or a bare ok, cancel)
     };
-    // One thing done in a dialog, in order: a value given to a control, or a button pressed.
+    // One thing done in a dialog, in order: a value given to a control, a button pressed, or
+    // the dialog's picture written to a file.
     struct Entry {
         int nID = 0;
-        std::string strValue;  // GBK
+        std::string strValue;  // GBK; a snapshot: the file's path (UTF-8)
         bool bPress = false;
+        bool bSnapshot = false;
     };
     Kind kind = Kind::kDialog;
     std::optional<std::string> strPath;  // kFile: the path (GBK); nothing for Cancel

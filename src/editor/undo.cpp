@@ -96,11 +96,19 @@ Elements CopyEntries(std::span<const FlatEntry> page, const Difference& diff) {
 bool SameElement(const FlatEntry& entry, const CLink& recorded) {
     if (entry.nKind != recorded.m_nKind) return false;
     const CLink& live = entry.pLink ? *entry.pLink : BlankElement();
-    return SameSlots(live.m_Font, recorded.m_Font, kFontSlots) &&
-           SameSlots(live.m_Color, recorded.m_Color, kColorSlots) &&
-           SameSlots(live.m_FootNote, recorded.m_FootNote, kFootNoteSlots) &&
-           SameSlots(live.m_HotLink, recorded.m_HotLink, kHotLinkSlots) &&
-           SameSlots(live.m_Command, recorded.m_Command, kCommandSlots);
+    if (!SameSlots(live.m_Font, recorded.m_Font, kFontSlots) ||
+        !SameSlots(live.m_Color, recorded.m_Color, kColorSlots) ||
+        !SameSlots(live.m_FootNote, recorded.m_FootNote, kFootNoteSlots) ||
+        !SameSlots(live.m_HotLink, recorded.m_HotLink, kHotLinkSlots))
+        return false;
+    // A score field's label size is written by the drawing, after the change that made the
+    // field was recorded: it is no change of the user's.
+    const bool bScore = entry.nKind == kKindPageTotalScore || entry.nKind == kKindPageScore ||
+                        entry.nKind == kKindTotalScore;
+    for (int i = 0; i < kCommandSlots; ++i)
+        if (!(bScore && (i == 2 || i == 3)) && !(live.m_Command[i] == recorded.m_Command[i]))
+            return false;
+    return true;
 }
 
 std::unique_ptr<CLink> CopyEntry(const FlatEntry& entry) {

@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPixmap>
 #include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -631,6 +632,14 @@ bool CDialog::AnswerValue(int nID, std::string_view strValue) {
     }
     if (!m_bEnded) FocusChangedTo(0);
     return bTaken;
+}
+
+bool CDialog::SavePicture(const std::string& strPngPath) const {
+    if (!m_pWidgets) return false;
+    QDialog& dialog = *m_pWidgets->pDialog;
+    dialog.ensurePolished();
+    dialog.adjustSize();
+    return dialog.grab().save(QString::fromUtf8(strPngPath.c_str()), "PNG");
 }
 
 bool CDialog::AnswerPress(int nID) {

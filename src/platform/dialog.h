@@ -209,6 +209,9 @@ class CDialog {
     // Presses a button (IDOK and IDCANCEL too).
     bool AnswerPress(int nID);
     bool IsEnded() const { return m_bEnded; }
+    // The dialog as it would show now, frame excepted, written as a PNG file (a picture for
+    // documents and tests; the dialog need not be shown). False when it cannot be written.
+    bool SavePicture(const std::string& strPngPath) const;
     // A number that grows with every DoModal of any dialog: an answerer tells a dialog it
     // meets again (an OK refused) from a new one by it.
     unsigned ModalSerial() const { return m_nSerial; }

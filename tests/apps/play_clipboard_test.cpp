@@ -104,6 +104,7 @@ TEST_F(PlayClipboardTest, AWrongLineNamesTheLineTheActionAndTheWrongWord) {
         {"answer okay", "\"okay\""},
         {"answer 2009=\"a ok", "no closing"},
         {"answer 2009=\xFF ok", "UTF-8"},
+        {"answer snapshot= ok", "snapshot= needs"},
         {"print clipbaord", "\"clipbaord\""}};
     for (const auto& [script, word] : cases) {
         const PlayResult result = Play("print caret\nclipboard text a\n" + script + "\n");

@@ -909,8 +909,8 @@ void DropEmptyChoices(Prediction& p) {
 
 // The whole page, columns included, one line per element of its flat form with every slot's
 // value and text. Left out: a frame's number in the table of column editors (an undo may give
-// a frame another free row of the table) and a formula's size, which the layout writes when it
-// has measured the formula.
+// a frame another free row of the table), a formula's size, which the layout writes when it
+// has measured the formula, and a score field's label size, which the drawing writes.
 std::vector<std::string> ExactPage(CTesselEdit& top) {
     CMyList flat;
     top.FlattenInto(flat);
@@ -919,7 +919,9 @@ std::vector<std::string> ExactPage(CTesselEdit& top) {
         std::string line = std::to_string(p->m_nKind);
         const int nFrameNumberSlot =
             p->m_nKind == kKindMultiColumn ? 2 + tessel::slots::ColumnCount(*p) : -1;
-        const bool bFormula = p->m_nKind == kKindFormula;
+        // Sizes the layout or the drawing writes: a formula's, a score field's label's.
+        const bool bFormula = p->m_nKind == kKindFormula || p->m_nKind == kKindPageTotalScore ||
+                              p->m_nKind == kKindPageScore || p->m_nKind == kKindTotalScore;
         auto add = [&](const LINKPARAM* slots, int n, int nSkip) {
             for (int i = 0; i < n; ++i) {
                 const bool bSize = bFormula && slots == p->m_Command && (i == 2 || i == 3);

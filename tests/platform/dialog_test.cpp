@@ -6,6 +6,16 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QImage>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -129,6 +139,13 @@ TEST_F(DialogTest, TheFieldsShowTheMembersWhenTheDialogOpens) {
         EXPECT_NE(d.HostOf(kPlace), nullptr);
         EXPECT_EQ(d.HostOf(kName), nullptr);
         EXPECT_TRUE(d.AnswerValue(kPlace, "FF0000"));
+        // Its picture: the labels and fields of the table, laid out, without being shown.
+        const std::string strPicture = testing::TempDir() + "dialog-picture.png";
+        ASSERT_TRUE(d.SavePicture(strPicture));
+        const QImage picture(QString::fromStdString(strPicture));
+        EXPECT_GT(picture.width(), 100);
+        EXPECT_GT(picture.height(), 100);
+        EXPECT_FALSE(d.SavePicture("/nonexistent-folder/x.png"));
         d.AnswerPress(IDCANCEL);
     }});
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
@@ -193,6 +210,52 @@ TEST_F(DialogTest, AnAnswererThatNeverEndsTheDialogDoesNotHoldTheProgram) {
     tessel::platform::SetDialogAnswerer([&nRounds](CDialog&) { return ++nRounds > 0; });
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
     EXPECT_GT(nRounds, 1);
+}
+
+// On a screen the dialog is a window of the desktop's: the focus moving between its fields
+// tells the dialog as an answer's entries do, and its OK button ends it with the values. The
+// test runs itself again on an X server of its own (xvfb-run) for that.
+TEST_F(DialogTest, OnAScreenTheFocusAndTheButtonsOfTheWindowWorkAsAnswersDo) {
+    if (!std::getenv("TESSEL_DIALOG_ON_SCREEN")) {
+        if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0)
+            GTEST_SKIP() << "xvfb-run is not on the PATH";
+        const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+        const std::string command =
+            "TESSEL_DIALOG_ON_SCREEN=1 QT_QPA_PLATFORM=xcb ASAN_OPTIONS=detect_leaks=0 timeout 60 "
+            "xvfb-run -a '" +
+            self + "' --gtest_filter=DialogTest.OnAScreen* >/dev/null 2>&1";
+        EXPECT_EQ(std::system(command.c_str()), 0) << "the run on an X server failed";
+        return;
+    }
+    TestDialog dialog;
+    QTimer::singleShot(300, [] {
+        QWidget* pWindow = QApplication::activeModalWidget();
+        if (!pWindow) return;
+        pWindow->activateWindow();
+        const QList<QLineEdit*> edits = pWindow->findChildren<QLineEdit*>();
+        QPushButton* pOk = pWindow->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok);
+        auto focus = [](QWidget* pWidget) {
+            pWidget->setFocus(Qt::TabFocusReason);
+            QApplication::processEvents();
+        };
+        focus(edits[0]);
+        edits[0]->setText("7");
+        focus(edits[1]);
+        edits[1]->setText("typed");
+        focus(pOk);
+        pOk->click();
+    });
+    // Should the window never get the focus, it is closed (Cancel) and the test fails.
+    QTimer::singleShot(10000, [] {
+        if (QWidget* pWindow = QApplication::activeModalWidget()) pWindow->close();
+    });
+    ASSERT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(dialog.m_nCount, 7);
+    EXPECT_EQ(dialog.m_strName, "typed");
+    const auto has = [&dialog](const char* sz) {
+        return std::find(dialog.events.begin(), dialog.events.end(), sz) != dialog.events.end();
+    };
+    EXPECT_TRUE(has("100:512") && has("101:512"));
 }
 
 }  // namespace
