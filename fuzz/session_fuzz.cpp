@@ -7,7 +7,10 @@
 //   then        that many bytes of markup (GBK, as they come; fewer when the input ends);
 //   then        actions, each an opcode byte (taken modulo the number of actions) followed
 //               by the bytes its arguments need (see DecodeAction). An action whose bytes
-//               run out is dropped; at most kMaxActions are played.
+//               run out is dropped; at most kMaxActions are played. Besides the keys and
+//               the mouse: the context menu's entries after a right click, hot links with
+//               answered dialogs, symbols of the Insert Symbol window, text files of the
+//               input's bytes imported, and the properties command.
 // The page opens in a host window of kWidth x kHeight, smaller than most pages, so that the
 // view scrolls; pictures and formulas are looked up in the examples directory. The actions
 // are played a few at a time, and after each piece:
@@ -28,9 +31,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include <unistd.h>
 
 #include "editor/positions.h"
 #include "editor/tessel_edit.h"
@@ -90,11 +97,28 @@ std::string Point(std::uint8_t x, std::uint8_t y) {
     return std::to_string(nX) + ' ' + std::to_string(nY);
 }
 
-// Where the mouse was pressed and not released, so that the session can end with the release.
+void WriteFile(const std::string& path, std::string_view bytes) {
+    if (std::FILE* pFile = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(bytes.data(), 1, bytes.size(), pFile);
+        std::fclose(pFile);
+    }
+}
+
+// Where the mouse was pressed and not released, so that the session can end with the release;
+// whether the Insert Symbol window shows (a symbol can only be double-clicked then); the text
+// files the session imports, written as the actions are read.
 struct MouseState {
     bool bLeftHeld = false;
     std::string strLast = "0 0";
+    bool bSymbolsShown = false;
+    std::vector<std::string> imports;
 };
+
+// The context menu's entries and the hot-link dialog's answers a session chooses from.
+constexpr std::string_view kMenuEntries[] = {"cut", "copy", "paste", "hotlink"};
+constexpr std::string_view kHotLinkAnswers[] = {
+    "answer 2102=Return ok", "answer 2102=\"Link to Another Page\" 2014=p ok", "answer 2049=0 ok",
+    "answer 2102=\"Paly Wave\" 2038=A.WAV ok", "answer cancel"};
 
 // The next action as a script line (with its line feed); empty when the bytes run out.
 std::string DecodeAction(Reader& in, MouseState& mouse) {
@@ -113,6 +137,11 @@ std::string DecodeAction(Reader& in, MouseState& mouse) {
         kClick,
         kDoubleClick,
         kRightClick,
+        kMenu,
+        kHotLink,
+        kSymbol,
+        kImport,
+        kProperties,
         kOpCount
     };
     const int nOp = in.Next() % kOpCount;
@@ -164,6 +193,51 @@ std::string DecodeAction(Reader& in, MouseState& mouse) {
                                               ? kKeyNames[(b >> 2) % kPlainKeys]
                                               : kLetterKeys[(b >> 2) % std::size(kLetterKeys)];
             return "keyup " + std::string(name) + '\n';
+        }
+        case kMenu: {
+            // A right click, and an entry of the menu it opens.
+            if (!in.Has(3)) return {};
+            const std::uint8_t x = in.Next(), y = in.Next(), b = in.Next();
+            std::string answer;
+            if (kMenuEntries[b % std::size(kMenuEntries)] == "hotlink")
+                answer = std::string(kHotLinkAnswers[(b >> 2) % std::size(kHotLinkAnswers)]) + '\n';
+            return answer + "rclick " + Point(x, y) + "\nmenu " +
+                   std::string(kMenuEntries[b % std::size(kMenuEntries)]) + '\n';
+        }
+        case kHotLink: {
+            if (!in.Has(1)) return {};
+            return std::string(kHotLinkAnswers[in.Next() % std::size(kHotLinkAnswers)]) +
+                   "\ncommand hotlink\n";
+        }
+        case kSymbol: {
+            if (!in.Has(2)) return {};
+            const std::uint8_t nTab = in.Next(), nIndex = in.Next();
+            // Shown, a symbol is double-clicked (an empty cell now and then); hidden, the
+            // window is shown or left hidden.
+            if (!mouse.bSymbolsShown || (nTab & 0x80)) {
+                mouse.bSymbolsShown = !mouse.bSymbolsShown;
+                return "command symbol\n";
+            }
+            return "symbol " + std::to_string(nTab % 7) + ' ' + std::to_string(nIndex % 80) + '\n';
+        }
+        case kImport: {
+            // A text file of the next bytes, imported at the caret.
+            if (!in.Has(1)) return {};
+            const std::size_t nLength = std::min<std::size_t>(in.Next() % 64, in.nSize - in.nAt);
+            const std::string strFile = std::filesystem::temp_directory_path() /
+                                        ("session-fuzz-import-" + std::to_string(getpid()) + '-' +
+                                         std::to_string(mouse.imports.size()) + ".txt");
+            WriteFile(strFile,
+                      std::string_view(reinterpret_cast<const char*>(in.pData + in.nAt), nLength));
+            in.nAt += nLength;
+            mouse.imports.push_back(strFile);
+            return "answer file " + strFile + "\ncommand text\n";
+        }
+        case kProperties: {
+            // The properties command at the last right click, its dialog answered with OK as
+            // it opens (or a message box with OK).
+            if (!in.Has(1)) return {};
+            return in.Next() & 1 ? "answer ok\ncommand properties\n" : "command properties\n";
         }
         default: {
             if (!in.Has(3)) return {};
@@ -244,13 +318,6 @@ void CheckSession(const Session& session, CTesselEdit& edit) {
     analyzer.Convert(markup.c_str(), &list);
 }
 
-void WriteFile(const std::string& path, std::string_view bytes) {
-    if (std::FILE* pFile = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(bytes.data(), 1, bytes.size(), pFile);
-        std::fclose(pFile);
-    }
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize) {
@@ -313,6 +380,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
 
     pHost.reset();
     tessel::platform::ProcessEvents();
+    for (const std::string& strFile : mouse.imports)
+        std::remove(strFile.c_str());
     // A lead byte left waiting by this session must not become half of the next one's first
     // character.
     g_DoubleByte = DoubleByteBuffer{};

@@ -11,6 +11,9 @@ packages=(
   # the platform layer: Qt 6 (headless with the offscreen plugin), and fonts metric-compatible
   # with Arial and Times New Roman, and fonts that cover GBK
   qt6-base-dev libgl-dev fontconfig fonts-liberation fonts-noto-cjk
+  # the media-position picker plays sound and film with Qt Multimedia; a sound file for its
+  # tests is written by sox
+  qt6-multimedia-dev sox
   # pictures in formats the project does not read itself
   libgraphicsmagick1-dev
   # a second picture writer for the readers' tests (PSD, OS/2 bitmaps)

@@ -80,8 +80,8 @@ int main(int argc, char** argv) {
     window.show();
 
     // The host's page lists, offered by the editor's hot-link and score dialogs.
-    const CStringArray media = {"1 Sound\\Bell.wav"}, pages = {"Page 1", "Page 2"},
-                       idents = {"Sub 1"};
+    const CStringArray media = {"1,Sound\\Bell.wav"}, pages = {"Page 1", "Page 2"},
+                       idents = {"1 Sub"};
     auto* pEditor = new CTesselEdit;
     if (!strProject.empty()) pEditor->SetDirPrj(strProject);
     pEditor->SetStringArray(&media, &pages, &idents);

@@ -1,12 +1,16 @@
 #include "answers.h"
 
 #include <charconv>
+#include <filesystem>
 #include <utility>
 
 #include "json.h"
 #include "platform/dialog.h"
 #include "platform/file_dialog.h"
 #include "platform/gbk.h"
+#include "platform/program.h"
+#include "platform/wnd.h"
+#include "widgets/event_dialog.h"
 
 namespace tessel::play {
 
@@ -64,6 +68,11 @@ bool IsUtf8(std::string_view text) {
     }
     return true;
 }
+
+// The hot-link dialog's play position fields, which the media-position picker fills: its
+// answer names them.
+constexpr int kPickerBegin = CEventDlg::IDC_PLAY_BEGIN;
+constexpr int kPickerEnd = CEventDlg::IDC_PLAY_END;
 
 bool ReadId(std::string_view word, int& nID) {
     const auto [end, ec] = std::from_chars(word.data(), word.data() + word.size(), nID);
@@ -188,6 +197,42 @@ Answerer::Answerer(std::vector<std::string>& reports, const int& nLine)
             if (answer->kind == Kind::kMessageBox) return answer->nButton;
             return answer->bOk ? IDOK : IDCANCEL;
         });
+    // The media-position picker is answered like a dialog whose fields are the two play
+    // positions of the hot-link dialog it reports to.
+    platform::SetReplyingProgramStarter([this](const std::string& program,
+                                               const std::vector<std::string>& args,
+                                               const platform::ProgramReply& reply) {
+        m_strShown += "program ";
+        cli::AppendJsonString(m_strShown, std::filesystem::path(program).filename().string());
+        for (const std::string& arg : args) {
+            m_strShown += ' ';
+            cli::AppendJsonString(m_strShown, arg);
+        }
+        m_strShown += '\n';
+        std::optional<QueuedAnswer> answer = Take([](const QueuedAnswer& a) {
+            if (a.kind != Kind::kDialog) return false;
+            if (a.entries.empty()) return !a.bOk;
+            for (const QueuedAnswer::Entry& entry : a.entries)
+                if (entry.bPress || entry.bSnapshot ||
+                    (entry.nID != kPickerBegin && entry.nID != kPickerEnd))
+                    return false;
+            return a.bOk;
+        });
+        if (!answer) {
+            Report("the program \"" + program + "\" was closed: no answer queued");
+            reply({});
+            return true;
+        }
+        if (!answer->bOk) {
+            reply({});
+            return true;
+        }
+        std::string strBegin = "0", strEnd = "0";
+        for (const QueuedAnswer::Entry& entry : answer->entries)
+            (entry.nID == kPickerBegin ? strBegin : strEnd) = entry.strValue;
+        reply(strBegin + ' ' + strEnd + '\n');
+        return true;
+    });
     platform::SetFileDialogAnswerer([this](const CFileDialog&) -> std::optional<std::string> {
         std::optional<QueuedAnswer> answer = Take([](const QueuedAnswer& a) {
             return a.kind == Kind::kFile ||
@@ -205,6 +250,7 @@ Answerer::~Answerer() {
     platform::SetDialogAnswerer({});
     platform::SetMessageBoxAnswerer({});
     platform::SetFileDialogAnswerer({});
+    platform::SetReplyingProgramStarter({});
 }
 
 template <class Fits>
@@ -252,6 +298,9 @@ bool Answerer::AnswerDialog(CDialog& dialog) {
                    "\" did not take " +
                    (entry.bPress ? std::string("the press")
                                  : "\"" + platform::GbkToUtf8(entry.strValue) + "\""));
+        // What the control set going (a program started by a button, say) answers between
+        // one action of the user and the next.
+        platform::ProcessEvents();
     }
     if (!dialog.IsEnded()) dialog.AnswerPress(answer->bOk ? IDOK : IDCANCEL);
     return true;

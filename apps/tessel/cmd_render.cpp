@@ -40,7 +40,8 @@ const Command kRenderCommand{
     .strName = "render",
     .strSynopsis =
         "[FILE|-] -o OUT.png [--width 600] [--height 400] [--zoom 1.0] "
-        "[--char-space 0] [--line-space 2] [--hotlink-color RRGGBB] [--project DIR]",
+        "[--char-space 0] [--line-space 2] [--hotlink-color RRGGBB] [--project DIR] [--media FILE] "
+        "[--pages FILE] [--idents FILE]",
     .strSummary = "open the page in the editor and draw the window into a PNG",
     .strHelp =
         "Opens the editor on the markup, lets it paint once (column windows of multi-column\n"

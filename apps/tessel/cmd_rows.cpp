@@ -28,7 +28,8 @@ const Command kRowsCommand{
     .strName = "rows",
     .strSynopsis =
         "[FILE|-] [--width 600] [--height 400] [--zoom 1.0] [--char-space 0] "
-        "[--line-space 2] [--hotlink-color RRGGBB] [--project DIR]",
+        "[--line-space 2] [--hotlink-color RRGGBB] [--project DIR] [--media FILE] [--pages FILE] "
+        "[--idents FILE]",
     .strSummary = "open the page in the editor and print its row table",
     .strHelp =
         "Opens the editor on the markup and prints the rows it laid the page out in, one\n"

@@ -3,7 +3,12 @@
 #include <charconv>
 #include <cstdio>
 
+#include <optional>
+#include <tuple>
+
 #include "platform/application.h"
+#include "platform/file_path.h"
+#include "platform/gbk.h"
 
 namespace tessel::cli {
 namespace {
@@ -34,19 +39,39 @@ bool ParseColour(std::string_view text, COLORREF& crOut) {
     return true;
 }
 
+// The lines of a UTF-8 text file, each converted to GBK; blank lines are skipped.
+bool ReadList(std::string_view file, std::vector<std::string>& list) {
+    const std::optional<std::string> bytes =
+        tessel::platform::ReadRegularFile(std::string(file), 1 << 20);
+    if (!bytes) return false;
+    std::string_view rest = *bytes;
+    while (!rest.empty()) {
+        const size_t nEnd = rest.find('\n');
+        std::string_view line = rest.substr(0, nEnd);
+        rest.remove_prefix(nEnd == std::string_view::npos ? rest.size() : nEnd + 1);
+        if (line.ends_with('\r')) line.remove_suffix(1);
+        if (!line.empty()) list.push_back(tessel::platform::Utf8ToGbk(line));
+    }
+    return true;
+}
+
 }  // namespace
 
 bool ParseEditorArguments(const Command& command, std::span<const std::string_view> args,
                           std::span<const Option> extra, std::string_view& strPath,
                           EditorSettings& settings) {
-    std::string_view width, height, zoom, charSpace, lineSpace, colour, project;
+    std::string_view width, height, zoom, charSpace, lineSpace, colour, project, media, pages,
+        idents;
     std::vector<Option> options = {{.strName = "--width", .pValue = &width},
                                    {.strName = "--height", .pValue = &height},
                                    {.strName = "--zoom", .pValue = &zoom},
                                    {.strName = "--char-space", .pValue = &charSpace},
                                    {.strName = "--line-space", .pValue = &lineSpace},
                                    {.strName = "--hotlink-color", .pValue = &colour},
-                                   {.strName = "--project", .pValue = &project}};
+                                   {.strName = "--project", .pValue = &project},
+                                   {.strName = "--media", .pValue = &media},
+                                   {.strName = "--pages", .pValue = &pages},
+                                   {.strName = "--idents", .pValue = &idents}};
     options.insert(options.end(), extra.begin(), extra.end());
     if (!ParseArguments(command, args, options, strPath)) return false;
     auto bad = [&](std::string_view name, std::string_view value, std::string_view want) {
@@ -66,6 +91,12 @@ bool ParseEditorArguments(const Command& command, std::span<const std::string_vi
     if (!colour.empty() && !ParseColour(colour, settings.crHotLink))
         return bad("--hotlink-color", colour, "six hexadecimal digits, RRGGBB");
     settings.strProject = project;
+    for (auto [name, file, list] : {std::tuple{"--media", media, &settings.media},
+                                    std::tuple{"--pages", pages, &settings.pages},
+                                    std::tuple{"--idents", idents, &settings.idents}}) {
+        if (file.empty()) continue;
+        if (!ReadList(file, *list)) return bad(name, file, "a readable text file of lines");
+    }
     return true;
 }
 
@@ -88,6 +119,7 @@ std::unique_ptr<EditorHost> EditorHost::Open(const EditorSettings& settings,
         if (strDir.back() != '/' && strDir.back() != '\\') strDir += '/';
         edit.SetDirPrj(strDir);
     }
+    edit.SetStringArray(&settings.media, &settings.pages, &settings.idents);
     if (!edit.Edit(pHost->m_host.m_hWnd, CRect(0, 0, settings.nWidth, settings.nHeight),
                    settings.crHotLink, strMarkup.c_str(), settings.nCharSpace, settings.nLineSpace,
                    settings.dZoom)) {

@@ -4,6 +4,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "command.h"
 #include "editor/tessel_edit.h"
@@ -19,6 +20,8 @@ struct EditorSettings {
     int nLineSpace = 2;
     COLORREF crHotLink = RGB(0, 0, 255);
     std::string strProject;
+    // The host's lists (GBK): media entries ("NUMBER,PATH"), page names, sub-page identifiers.
+    std::vector<std::string> media, pages, idents;
 };
 
 // The description of the options every editor command takes, for the commands' help.
@@ -27,7 +30,9 @@ inline constexpr std::string_view kEditorOptionsHelp =
     "with text sizes multiplied by --zoom (1.0), --char-space extra pixels per Chinese\n"
     "character (0), --line-space pixels added to every row (2), and text with a hot link in\n"
     "--hotlink-color (RRGGBB, 0000ff). --project DIR is the project directory that picture\n"
-    "and formula names are taken relative to (the current directory when not given).\n";
+    "and formula names are taken relative to (the current directory when not given).\n"
+    "--media FILE, --pages FILE and --idents FILE give the host's lists that the hot-link and\n"
+    "score dialogs offer: an entry a line, UTF-8 (media entries as NUMBER,PATH).\n";
 
 // Reads "[FILE|-]", the editor options and the extra options given. Reports what is wrong
 // with UsageError and returns false.

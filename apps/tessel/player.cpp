@@ -35,9 +35,23 @@
 #include "platform/wnd.h"
 #include "widgets/colour_popup.h"
 #include "widgets/edit_commands.h"
+#include "widgets/symbol_window.h"
 #include "widgets/tool_window.h"
 
 namespace tessel::play {
+
+// A context menu as the user saw it open: its entries with their state, and the window its
+// commands go to.
+struct OpenMenu {
+    struct Entry {
+        UINT nID = 0;  // 0 a separator
+        std::string strText;
+        bool bEnabled = false;
+    };
+    std::vector<Entry> entries;
+    CWnd* pOwner = nullptr;
+};
+
 namespace {
 
 using platform::Key;
@@ -77,6 +91,9 @@ struct Session {
     std::vector<std::string>& reports;
     Answerer& answerer;
     int& nLine;  // the line that runs now
+    // The context menu open now: a right click leaves it open for the next line to choose
+    // from; any other line closes it.
+    std::optional<OpenMenu>& menu;
 };
 
 // An action of the script language. The reader gets the rest of the line after the action's
@@ -825,6 +842,64 @@ bool RunClipboard(Session&, const Step& step, std::string& complaint) {
 }
 
 // WM_COMMAND to the top-level editor, as its tool bar sends it.
+// menu NAME|ID: the entry of the open context menu, chosen.
+bool ReadMenu(std::string_view args, Step& step, std::string& complaint) {
+    const std::vector<std::string_view> words = Words(args);
+    if (words.size() != 1 || (step.nX = static_cast<int>(CommandOf(words[0]))) == 0) {
+        complaint = "needs the name or the id of one entry's command";
+        return false;
+    }
+    return true;
+}
+
+bool RunMenu(Session& session, const Step& step, std::string& complaint) {
+    if (!session.menu) {
+        complaint = "no context menu is open (rclick opens it)";
+        return false;
+    }
+    const OpenMenu menu = std::move(*session.menu);
+    session.menu.reset();
+    for (const OpenMenu::Entry& entry : menu.entries) {
+        if (entry.nID != static_cast<UINT>(step.nX)) continue;
+        if (!entry.bEnabled) {
+            // A greyed entry does nothing when it is clicked; the menu stays closed.
+            session.reports.push_back("script line " + std::to_string(session.nLine) +
+                                      ": the menu entry \"" + platform::GbkToUtf8(entry.strText) +
+                                      "\" is greyed: nothing happens");
+            return true;
+        }
+        if (menu.pOwner && menu.pOwner->m_hWnd)
+            menu.pOwner->SendMessage(WM_COMMAND, MAKEWPARAM(entry.nID, 0), 0);
+        Settle();
+        return true;
+    }
+    complaint = "the context menu has no entry " + std::to_string(step.nX);
+    return false;
+}
+
+// symbol TAB INDEX: a double click on a symbol of the Insert Symbol window.
+bool ReadSymbol(std::string_view args, Step& step, std::string& complaint) {
+    const std::vector<std::string_view> words = Words(args);
+    if (words.size() != 2 || !ReadInt(words[0], 0, widgets::kSymbolSets - 1, step.nX) ||
+        !ReadInt(words[1], 0, 175, step.nY)) {
+        complaint = "needs the tab (0 to " + std::to_string(widgets::kSymbolSets - 1) +
+                    ") and the symbol's index in it (0 to 175, 22 a row)";
+        return false;
+    }
+    return true;
+}
+
+bool RunSymbol(Session&, const Step& step, std::string& complaint) {
+    if (g_pSymbolDlg == nullptr || !g_pSymbolDlg->m_hWnd || !g_pSymbolDlg->IsWindowVisible()) {
+        complaint = "the Insert Symbol window is not shown (command symbol shows it)";
+        return false;
+    }
+    g_pSymbolDlg->SelectTab(step.nX);
+    g_pSymbolDlg->DoubleClickSymbol(step.nY);
+    Settle();
+    return true;
+}
+
 bool RunCommand(Session& session, const Step& step, std::string&) {
     session.editor.SendMessage(WM_COMMAND, MAKEWPARAM(static_cast<UINT>(step.nX), 0), 0);
     Settle();
@@ -916,6 +991,19 @@ bool RunPickerSnapshot(Session& session, const Step& step, std::string& complain
     pPopup->SendMessage(WM_KEYDOWN, VK_ESCAPE, 0);
     Settle();
     return bSaved;
+}
+
+// The Insert Symbol window as it shows (shown first when it is hidden, and left showing).
+bool RunSymbolsSnapshot(Session&, const Step& step, std::string& complaint) {
+    if (g_pSymbolDlg == nullptr || !g_pSymbolDlg->m_hWnd) {
+        complaint = "the editor has no Insert Symbol window";
+        return false;
+    }
+    if (!g_pSymbolDlg->IsWindowVisible()) g_pSymbolDlg->ShowWindow(SW_SHOW);
+    Settle();
+    if (g_pSymbolDlg->SavePicture(step.strText)) return true;
+    complaint = "cannot write " + Quoted(step.strText);
+    return false;
 }
 
 bool RunAnswer(Session& session, const Step& step, std::string&) {
@@ -1075,12 +1163,29 @@ struct PrintItem {
 void PrintDialogs(Session& session) {
     session.out += session.answerer.TakeShown();
 }
+// The open context menu, an entry a line: its command, its text and its state.
+void PrintMenu(Session& session) {
+    std::string& out = session.out;
+    if (!session.menu) {
+        out += "none\n";
+        return;
+    }
+    for (const OpenMenu::Entry& entry : session.menu->entries) {
+        if (entry.nID == 0) {
+            out += "separator\n";
+            continue;
+        }
+        out += std::to_string(entry.nID) + ' ';
+        cli::AppendJsonString(out, platform::GbkToUtf8(entry.strText));
+        out += entry.bEnabled ? " enabled\n" : " greyed\n";
+    }
+}
 
 constexpr PrintItem kPrintItems[] = {
     {"dialogs", PrintDialogs}, {"caret", PrintCaret},       {"selection", PrintSelection},
     {"markup", PrintMarkup},   {"dump", PrintDump},         {"rows", PrintRows},
     {"format", PrintFormat},   {"caretbox", PrintCaretBox}, {"clipboard", PrintClipboard},
-    {"toolbar", PrintToolbar},
+    {"toolbar", PrintToolbar}, {"menu", PrintMenu},
 };
 
 bool ReadPrint(std::string_view args, Step& step, std::string& complaint) {
@@ -1095,7 +1200,8 @@ bool ReadPrint(std::string_view args, Step& step, std::string& complaint) {
     }
     complaint = words.size() == 1 ? "unknown item " + Quoted(words[0]) : "needs one item";
     complaint +=
-        " (caret, selection, markup, dump, rows, format, caretbox, clipboard, toolbar or dialogs)";
+        " (caret, selection, markup, dump, rows, format, caretbox, clipboard, toolbar, menu or "
+        "dialogs)";
     return false;
 }
 
@@ -1125,6 +1231,8 @@ constexpr Action kActions[] = {
     {"snapshot", ReadSnapshot, RunSnapshot},
     {"clipboard", ReadClipboard, RunClipboard},
     {"command", ReadCommand, RunCommand},
+    {"menu", ReadMenu, RunMenu},
+    {"symbol", ReadSymbol, RunSymbol},
     {"answer", ReadAnswer, RunAnswer},
     {"check", ReadCheck, RunCheck},
     {"font", ReadFont, RunFont},
@@ -1132,12 +1240,22 @@ constexpr Action kActions[] = {
     {"color", ReadColor, RunColor},
     {"snapshot-toolbar", ReadSnapshot, RunToolbarSnapshot},
     {"snapshot-picker", ReadSnapshot, RunPickerSnapshot},
+    {"snapshot-symbols", ReadSnapshot, RunSymbolsSnapshot},
 };
 
 const Action* FindAction(std::string_view strName) {
     for (const Action& action : kActions) {
         if (action.strName == strName) return &action;
     }
+    return nullptr;
+}
+
+// The editor whose context menu this is: the top-level editor or one of its column editors.
+CWnd* MenuOwner(CTesselEdit& editor, const CMenu& menu) {
+    if (&menu == &editor.m_Menu) return &editor;
+    for (auto& frame : editor.m_pChildEdit)
+        for (CTesselEdit* pColumn : frame)
+            if (pColumn && &menu == &pColumn->m_Menu) return pColumn;
     return nullptr;
 }
 
@@ -1189,15 +1307,40 @@ PlayResult Player::Play(std::string_view script) {
     // (a message box gets its safe answer), as no user is there to answer it, and the line
     // that opened it is reported.
     Answerer answerer(result.reports, nRunning);
-    Session session{m_editor, m_nHeld, result.strOut, result.reports, answerer, nRunning};
+    if (!m_pMenu) m_pMenu = std::make_shared<OpenMenu>();
+    std::optional<OpenMenu> menu;
+    if (!m_pMenu->entries.empty()) menu = std::move(*m_pMenu);
+    *m_pMenu = OpenMenu{};
+    Session session{m_editor, m_nHeld, result.strOut, result.reports, answerer, nRunning, menu};
+    // A context menu that opens is not chosen from at once: it is kept for the lines that
+    // follow (menu, print menu).
+    platform::SetMenuChooser([&](const CMenu& shown, CPoint) -> UINT {
+        OpenMenu open;
+        for (int i = 0; i < shown.GetMenuItemCount(); ++i) {
+            const UINT nID = shown.GetMenuItemID(i);
+            const UINT nState = shown.GetMenuState(i, MF_BYPOSITION);
+            if (nState & MF_SEPARATOR) {
+                open.entries.push_back({});
+                continue;
+            }
+            open.entries.push_back({nID, shown.GetMenuString(i, MF_BYPOSITION),
+                                    (nState & (MF_GRAYED | MF_DISABLED)) == 0});
+        }
+        open.pOwner = MenuOwner(m_editor, shown);
+        menu = std::move(open);
+        return 0;
+    });
     for (const Step& step : steps) {
         session.nLine = step.nLine;
+        if (step.pAction->strName != "menu" && step.pAction->strName != "print") menu.reset();
         std::string complaint;
         if (!step.pAction->pRun(session, step, complaint)) {
             Fail(result, step.nLine, std::string(step.pAction->strName) + ": " + complaint);
             break;
         }
     }
+    platform::SetMenuChooser({});
+    if (menu) *m_pMenu = std::move(*menu);
     if (const std::vector<int> left = answerer.UnusedLines(); !left.empty()) {
         std::string report = std::to_string(left.size()) +
                              (left.size() == 1 ? " answer was not used (script line "

@@ -9,6 +9,7 @@
 //   const tessel::play::PlayResult result = player.Play("type abc\nprint caret\n");
 //   // result.nExit == 0, result.strOut == "0 1 0\n" (for instance)
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,7 +46,8 @@ class Player {
     // cannot be written) stops it there. Lines are counted from 1 in each call. Modifier keys
     // held by one call ("key Shift") are still held in the next. While the lines run, the
     // player answers the file dialogs of the process from the answers the script queued
-    // ("answer file PATH"); the answers a call leaves unused are dropped at its end.
+    // ("answer file PATH"); the answers a call leaves unused are dropped at its end. A context
+    // menu a call leaves open is still open for the first line of the next.
     PlayResult Play(std::string_view script);
 
     // The modifier keys the script holds down now.
@@ -54,6 +56,9 @@ class Player {
   private:
     CTesselEdit& m_editor;
     platform::Modifiers m_nHeld = platform::kNoModifiers;
+    // The context menu a right click left open, for the next line to choose from, in this
+    // call or the next one.
+    std::shared_ptr<struct OpenMenu> m_pMenu;
 };
 
 // Plays the script with a new Player.

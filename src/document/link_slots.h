@@ -108,6 +108,79 @@ inline LINKPARAM& FontFaceParam(CLink& link) {
     return link.m_Font[0];
 }
 
+// Hot links: the action code in m_HotLink[0] and the action's parameters in the slots after
+// it, by action.
+inline constexpr int kActionLinkPage = 0;        // go to a page
+inline constexpr int kActionPopupPage = 1;       // a page in a window of its own
+inline constexpr int kActionNotePage = 2;        // a note page
+inline constexpr int kActionReplaceSubPage = 3;  // a sub-page of the page replaced
+inline constexpr int kActionFunctionalPage = 4;  // a page that runs a function
+inline constexpr int kActionPageText = 5;        // read and written, never offered by the dialog
+inline constexpr int kActionPlayWave = 10;
+inline constexpr int kActionPlayMusic = 11;
+inline constexpr int kActionPlayMovie = 12;
+inline constexpr int kActionPlayCartoon = 13;
+inline constexpr int kActionClosePage = 20;
+inline constexpr int kActionScorePage = 21;
+inline constexpr int kActionScoreAllPages = 22;
+inline constexpr int kActionRunProgram = 23;
+inline constexpr int kActionWebAddress = 30;
+inline constexpr int kActionReturn = 31;
+
+// Whether the page can keep a hot link on an element of this kind: the markup carries one
+// around text and pictures only.
+inline bool CarriesHotLink(const CLink& link) {
+    return link.m_nKind == kKindText || link.m_nKind == kKindImage;
+}
+
+inline bool IsMediaAction(int nCode) {
+    return nCode >= kActionPlayWave && nCode <= kActionPlayCartoon;
+}
+inline bool IsScoreAction(int nCode) {
+    return nCode == kActionScorePage || nCode == kActionScoreAllPages;
+}
+// The slot of the page an action names (0 for an action that names none).
+inline int HotLinkPageSlot(int nCode) {
+    switch (nCode) {
+        case kActionLinkPage:
+        case kActionFunctionalPage:
+            return 1;
+        case kActionPopupPage:
+        case kActionScorePage:
+        case kActionScoreAllPages:
+            return 5;
+        case kActionNotePage:
+            return 3;
+        case kActionReplaceSubPage:
+            return 2;
+        default:
+            return 0;
+    }
+}
+// A pop-up or score action's window rectangle, in screen pixels.
+inline constexpr int kHotLinkLeft = 1;
+inline constexpr int kHotLinkTop = 2;
+inline constexpr int kHotLinkRight = 3;
+inline constexpr int kHotLinkBottom = 4;
+// A note page's bottom-right corner.
+inline constexpr int kNoteRight = 1;
+inline constexpr int kNoteBottom = 2;
+// The sub-page identifier of a sub-page replacement.
+inline constexpr int kHotLinkSubPage = 1;
+// A media action: the file (nType 1, its name in strText) or the entry of the host's media
+// list (nType 0, its number in nValue), and the play positions (0 and 0 when not set).
+inline constexpr int kHotLinkMedia = 1;
+inline constexpr int kHotLinkPlayBegin = 2;
+inline constexpr int kHotLinkPlayEnd = 3;
+// A program to run.
+inline constexpr int kHotLinkProgram = 1;
+inline constexpr int kHotLinkParameters = 2;
+inline constexpr int kHotLinkCatalog = 3;  // the working folder
+inline constexpr int kHotLinkSetPath = 4;  // 0 or 1
+inline constexpr int kHotLinkRunMode = 5;  // 0 standard, 1 hidden, 2 minimised, 3 maximised
+// A web address.
+inline constexpr int kHotLinkAddress = 1;
+
 #undef TESSEL_SLOT_NUMBER
 #undef TESSEL_SLOT_TEXT
 #undef TESSEL_BANK_NUMBER

@@ -149,20 +149,30 @@ void CTesselEdit::OnTimer(UINT_PTR nIDEvent) {
         KillTimer(nIDEvent);
         return;
     }
+    if (!UpdateCommandStates()) return;
+    CWnd::OnTimer(nIDEvent);
+}
+
+bool CTesselEdit::UpdateCommandStates() {
+    using namespace tessel::commands;
     const bool bSelection = m_SelStart != m_SelEnd;
-    if (!OpenClipboard(this)) return;
+    if (!OpenClipboard(this)) return false;
     const bool bPastable = IsClipboardFormatAvailable(g_nClipFormat) ||
                            IsClipboardFormatAvailable(CF_TEXT) ||
                            IsClipboardFormatAvailable(CF_BITMAP);
     CloseClipboard();
-    m_pToolBar->CheckButton(
-        kInsertSymbol, g_pSymbolDlg && g_pSymbolDlg->m_hWnd && g_pSymbolDlg->IsWindowVisible());
+    CEditToolWnd* pToolBar = m_pToolBar && m_pToolBar->m_hWnd ? m_pToolBar : nullptr;
+    if (pToolBar)
+        pToolBar->CheckButton(
+            kInsertSymbol, g_pSymbolDlg && g_pSymbolDlg->m_hWnd && g_pSymbolDlg->IsWindowVisible());
     const UINT nSelectionState = MF_BYCOMMAND | (bSelection ? MF_ENABLED : MF_GRAYED);
     for (UINT nId : {kCopy, kCut, kHotLink}) {
-        m_pToolBar->SetButtonState(nId, bSelection ? TBSTATE_ENABLED : TBSTATE_INDETERMINATE);
+        if (pToolBar)
+            pToolBar->SetButtonState(nId, bSelection ? TBSTATE_ENABLED : TBSTATE_INDETERMINATE);
         m_Menu.EnableMenuItem(nId, nSelectionState);
     }
-    m_pToolBar->SetButtonState(kPaste, bPastable ? TBSTATE_ENABLED : TBSTATE_INDETERMINATE);
+    if (pToolBar)
+        pToolBar->SetButtonState(kPaste, bPastable ? TBSTATE_ENABLED : TBSTATE_INDETERMINATE);
     m_Menu.EnableMenuItem(kPaste, MF_BYCOMMAND | (bPastable ? MF_ENABLED : MF_GRAYED));
-    CWnd::OnTimer(nIDEvent);
+    return true;
 }

@@ -248,16 +248,6 @@ void CTesselEdit::SetStringArray(const CStringArray* pMedia, const CStringArray*
     m_saIdent = pIdent ? *pIdent : CStringArray{};
 }
 
-void CTesselEdit::CreateMenu() {
-    if (m_Menu.IsCreated()) return;
-    m_Menu.CreatePopupMenu();
-    m_Menu.AppendMenu(MF_STRING, kCut, "Cut(&T)");
-    m_Menu.AppendMenu(MF_STRING, kCopy, "Copy(&C)");
-    m_Menu.AppendMenu(MF_STRING, kPaste, "Paste(&P)");
-    m_Menu.AppendMenu(MF_SEPARATOR);
-    m_Menu.AppendMenu(MF_STRING, kHotLink, "Hot_Link(&H)");
-}
-
 const MessageMap* CTesselEdit::GetMessageMap() const {
     using E = CTesselEdit;
     static constexpr MessageMapEntry kEntries[] = {
@@ -305,6 +295,7 @@ const MessageMap* CTesselEdit::GetMessageMap() const {
         MapCommand<kImportText, &E::OnInsertTxt>(),
         MapCommand<kInsertSymbol, &E::OnInsertSymbol>(),
         MapMessage<tessel::commands::kColourChosenMessage, &E::OnSelchangeComboColor>(),
+        MapMessage<tessel::commands::kInsertSymbolCharMessage, &E::OnInsertSymbolChar>(),
     };
     static const MessageMap kMap{CWnd::GetThisMessageMap(), kEntries};
     return &kMap;

@@ -3,6 +3,7 @@
 #include "editor/edits.h"
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -72,6 +73,14 @@ void EnsureNotEmpty(Document& doc, const CharFormat& fmt) {
     if (!doc.list.IsEmpty()) return;
     doc.list.Append(NewText(fmt, {}));
     doc.cursor = TEXTPOS{};
+}
+
+// Whether two elements carry the same hot link: no link at all, or the same action with the
+// same parameters. Runs whose links go to different places stay apart when they meet, so
+// that neither takes the other's target.
+bool SameHotLink(const CLink& a, const CLink& b) {
+    if (a.m_HotLink[0].nValue == kNoHotLink && b.m_HotLink[0].nValue == kNoHotLink) return true;
+    return std::equal(std::begin(a.m_HotLink), std::end(a.m_HotLink), std::begin(b.m_HotLink));
 }
 
 }  // namespace
@@ -151,7 +160,7 @@ bool InsertElement(Document& doc, CLink* pLink) {
     }
     CLink* pCur = LinkAt(doc.list, e);
     if (IsText(pLink) && IsText(pPrev) && IsFontSameEachother(pPrev, pLink) &&
-        (!pCur || !IsInside(cursor))) {
+        SameHotLink(*pPrev, *pLink) && (!pCur || !IsInside(cursor))) {
         Text(*pPrev).append(Text(*pLink));
         delete pLink;
         return true;

@@ -230,7 +230,12 @@ void CTesselEdit::GetLinkWordChar(CDC* pDC, CMyList* pList, ROW* pRow, CRect rc,
             p = StepBack(*pList, p);
             break;
         }
-        if (p >= end) break;
+        // At the document's end the walk stops; a point inside the last character or object
+        // still lands before it, as everywhere else on a row.
+        if (p >= end) {
+            if (x > nX) p = StepBack(*pList, p);
+            break;
+        }
         if (x < nX) p = StepForward(*pList, p);
     }
     m_CurPos = p;

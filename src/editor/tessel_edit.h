@@ -17,7 +17,10 @@
 //   formatting.cpp    the current character format taken from the text at the cursor
 //   objects_pictures.cpp   inserting and changing pictures and formulas
 //   objects_questions.cpp  inserting and changing edit frames, judgements, choices, scores
-//   pending.cpp       handlers the message map routes that do nothing yet
+//   hot_links.cpp     hot links: the event dialog and its action on the selection
+//   context_menu.cpp  the right button and the context menu
+//   properties.cpp    double clicks and the properties command: an object's dialog
+//   symbols_text.cpp  the Insert Symbol window's characters and the import of text files
 // The document itself is changed only through the plain functions of edits.h, and positions
 // are computed by those of positions.h: the handlers translate a message into those calls and
 // end with the one refresh sequence (FinishChange).
@@ -287,8 +290,23 @@ class CTesselEdit : public CWnd {
     void ChangeChoice(CLink* pChoice);
     void ChangePageScore(CLink* pScore);
 
-    // --- Context menu ---------------------------------------------------------------------
+    // --- Context menu and properties (context_menu.cpp, properties.cpp) --------------------
     void CreateMenu();
+    // The clipboard commands' state on the tool window (a top-level editor's own) and in this
+    // editor's context menu: Cut, Copy and Hot Link while something is selected, Paste while
+    // the clipboard holds something to paste; the Symbol button checked while the Insert
+    // Symbol window shows. What every tick of the timer does, and a right click before the
+    // menu opens. False when the clipboard could not be opened (nothing changed).
+    bool UpdateCommandStates();
+    // Opens the dialog of the object at a point in document coordinates and applies what it
+    // answers; the cursor goes to the point.
+    void OnPro(CPoint point);
+
+    // --- Text from outside the keyboard (symbols_text.cpp) ---------------------------------
+    // Inserts a plain-text file at the cursor: at most its first 3071 bytes (after conversion
+    // when the file is UTF-8), to the first zero byte, each line break one "\n". A file that
+    // cannot be read changes nothing and says nothing.
+    void OpenFile(const std::string& strPath);
 
     // --- Message handlers -----------------------------------------------------------------
     int OnCreate(LPCREATESTRUCT lpCreateStruct);
@@ -331,6 +349,8 @@ class CTesselEdit : public CWnd {
     void OnbtnPro();
     void OnInsertTxt();
     void OnInsertSymbol();
+    // The Insert Symbol window's character (its two bytes in wParam), typed at the cursor.
+    LRESULT OnInsertSymbolChar(WPARAM wParam, LPARAM lParam);
 
     const MessageMap* GetMessageMap() const override;
     // Every message ends by noting where the user is: the positions a following change

@@ -150,6 +150,25 @@ std::optional<int> ParseInteger(const std::string& strText) {
     return static_cast<int>(n);
 }
 
+// An unsigned 32-bit number as the framework reads one: blanks, an optional "+", digits,
+// blanks.
+std::optional<DWORD> ParseUnsigned(const std::string& strText) {
+    std::size_t i = 0;
+    while (i < strText.size() && (strText[i] == ' ' || strText[i] == '\t'))
+        ++i;
+    if (i < strText.size() && strText[i] == '+') ++i;
+    if (i >= strText.size() || strText[i] < '0' || strText[i] > '9') return std::nullopt;
+    unsigned long long n = 0;
+    for (; i < strText.size() && strText[i] >= '0' && strText[i] <= '9'; ++i) {
+        n = n * 10 + static_cast<unsigned>(strText[i] - '0');
+        if (n > 0xFFFFFFFFull) return std::nullopt;
+    }
+    while (i < strText.size() && (strText[i] == ' ' || strText[i] == '\t'))
+        ++i;
+    if (i != strText.size()) return std::nullopt;
+    return static_cast<DWORD>(n);
+}
+
 }  // namespace
 
 int MessageBox(CWnd* pOwner, std::string_view strText, const char* szCaption, UINT nType) {
@@ -289,6 +308,22 @@ void CDialog::Build() {
                 QObject::connect(pList, &QComboBox::activated,
                                  [this, nID]() { Dispatch(nID, CBN_SELCHANGE); });
                 pWidget = pList;
+                break;
+            }
+            case DlgItemKind::kComboBox: {
+                auto* pCombo = new QComboBox(pGridParent);
+                pCombo->setEditable(true);
+                // What is typed stays the field's text: it neither joins the entries nor is
+                // completed from them.
+                pCombo->setInsertPolicy(QComboBox::NoInsert);
+                pCombo->setCompleter(nullptr);
+                // Long entries (web addresses) do not widen the dialog.
+                pCombo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+                pCombo->setMinimumContentsLength(16);
+                const int nID = item.nID;
+                QObject::connect(pCombo, &QComboBox::activated,
+                                 [this, nID]() { Dispatch(nID, CBN_SELCHANGE); });
+                pWidget = pCombo;
                 break;
             }
             case DlgItemKind::kButton: {
@@ -456,8 +491,13 @@ DlgItemKind CDialog::ItemKind(int nID) const {
 std::string CDialog::GetDlgItemText(int nID) const {
     if (!m_pWidgets) return {};
     if (auto* pEdit = m_pWidgets->As<QLineEdit>(nID)) return ToGbk(pEdit->text());
-    if (auto* pList = m_pWidgets->As<QComboBox>(nID))
+    if (auto* pList = m_pWidgets->As<QComboBox>(nID)) {
+        // A combo box's text is what was typed, or an entry's bytes as the entry holds them.
+        if (pList->isEditable() && (pList->currentIndex() < 0 ||
+                                    pList->currentText() != pList->itemText(pList->currentIndex())))
+            return ToGbk(pList->currentText());
         return pList->currentIndex() < 0 ? std::string() : GetLBText(nID, pList->currentIndex());
+    }
     if (auto* pCheck = m_pWidgets->As<QCheckBox>(nID)) return ToGbk(pCheck->text());
     if (auto* pButton = m_pWidgets->As<QPushButton>(nID)) return ToGbk(pButton->text());
     if (auto* pLabel = m_pWidgets->As<QLabel>(nID)) return ToGbk(pLabel->text());
@@ -469,7 +509,9 @@ void CDialog::SetDlgItemText(int nID, std::string_view strText) {
     const QString text = FromGbk(strText);
     if (auto* pEdit = m_pWidgets->As<QLineEdit>(nID))
         pEdit->setText(text);
-    else if (auto* pCheck = m_pWidgets->As<QCheckBox>(nID))
+    else if (auto* pCombo = m_pWidgets->As<QComboBox>(nID)) {
+        if (pCombo->isEditable()) pCombo->setEditText(text);
+    } else if (auto* pCheck = m_pWidgets->As<QCheckBox>(nID))
         pCheck->setText(text);
     else if (auto* pButton = m_pWidgets->As<QPushButton>(nID))
         pButton->setText(text);
@@ -624,6 +666,21 @@ bool CDialog::AnswerValue(int nID, std::string_view strValue) {
             }
             break;
         }
+        case DlgItemKind::kComboBox: {
+            // An entry spelled as the value is picked from the list; any other value is typed.
+            int nIndex = -1;
+            for (int i = 0; i < GetCount(nID) && nIndex < 0; ++i)
+                if (GetLBText(nID, i) == strValue) nIndex = i;
+            if (nIndex >= 0) {
+                SetCurSel(nID, nIndex);
+                Dispatch(nID, CBN_SELCHANGE);
+            } else {
+                SetCurSel(nID, -1);
+                SetDlgItemText(nID, strValue);
+            }
+            bTaken = true;
+            break;
+        }
         case DlgItemKind::kHost:
             bTaken = SetHostValue(nID, strValue);
             break;
@@ -683,6 +740,22 @@ void DDX_Text(CDataExchange* pDX, int nID, int& value) {
     value = *parsed;
 }
 
+void DDX_Text(CDataExchange* pDX, int nID, DWORD& value) {
+    if (pDX->Failed()) return;
+    pDX->PrepareCtrl(nID);
+    if (!pDX->m_bSaveAndValidate) {
+        pDX->m_pDlgWnd->SetDlgItemText(nID, std::to_string(value));
+        return;
+    }
+    const std::optional<DWORD> parsed = ParseUnsigned(pDX->m_pDlgWnd->GetDlgItemText(nID));
+    if (!parsed) {
+        pDX->m_pDlgWnd->MessageBox(kUnsignedMessage, nullptr, MB_OK | MB_ICONWARNING);
+        pDX->Fail();
+        return;
+    }
+    value = *parsed;
+}
+
 void DDX_Check(CDataExchange* pDX, int nID, int& value) {
     if (pDX->Failed()) return;
     pDX->PrepareCtrl(nID);
@@ -709,11 +782,22 @@ void DDX_CBString(CDataExchange* pDX, int nID, std::string& value) {
         value = dlg.GetDlgItemText(nID);
         return;
     }
-    int nIndex = dlg.FindStringExact(nID, value);
-    const std::string key = tessel::platform::FoldCase(value);
-    for (int i = 0; i < dlg.GetCount(nID) && nIndex < 0; ++i)
-        if (tessel::platform::FoldCase(dlg.GetLBText(nID, i)).starts_with(key)) nIndex = i;
-    if (nIndex >= 0) dlg.SetCurSel(nID, nIndex);
+    const bool bEditable = dlg.ItemKind(nID) == DlgItemKind::kComboBox;
+    int nIndex = -1;
+    // An empty text is a combo box's own text, not the start of every entry.
+    if (!bEditable || !value.empty()) {
+        nIndex = dlg.FindStringExact(nID, value);
+        const std::string key = tessel::platform::FoldCase(value);
+        for (int i = 0; i < dlg.GetCount(nID) && nIndex < 0; ++i)
+            if (tessel::platform::FoldCase(dlg.GetLBText(nID, i)).starts_with(key)) nIndex = i;
+    }
+    if (nIndex >= 0) {
+        dlg.SetCurSel(nID, nIndex);
+    } else if (bEditable) {
+        // Nothing to choose: the value is the field's text, as if typed.
+        dlg.SetCurSel(nID, -1);
+        dlg.SetDlgItemText(nID, value);
+    }
 }
 
 void DDV_MinMaxInt(CDataExchange* pDX, int value, int nMin, int nMax) {

@@ -59,6 +59,7 @@ enum class DlgItemKind {
     kEdit,      // a one-line edit field
     kCheck,     // a check box, its label beside it
     kDropList,  // a drop-down list to choose from (nothing can be typed)
+    kComboBox,  // an edit field with a drop-down list of entries to take its text from
     kButton,    // a push button
     kIcon,      // the information icon
     kHost,      // an empty place of the given size, for a window control of the dialog's own
@@ -129,16 +130,23 @@ class CDataExchange {
 // The framework's standard messages for DDX_Text into an integer and for DDV_MinMaxInt.
 inline constexpr const char* kIntegerMessage = "Please enter an integer.";
 inline constexpr const char* kIntegerRangeMessage = "Please enter an integer between %d and %d.";
+// The framework's standard message for DDX_Text into an unsigned 32-bit number.
+inline constexpr const char* kUnsignedMessage = "Please enter a positive integer.";
 
 void DDX_Text(CDataExchange* pDX, int nID, std::string& value);
 // An integer field: blanks round an optional sign and digits are allowed; anything else, or
 // a number outside int, draws kIntegerMessage.
 void DDX_Text(CDataExchange* pDX, int nID, int& value);
+// An unsigned 32-bit field: blanks round an optional "+" and digits are allowed; anything else,
+// or a number beyond 4294967295, draws kUnsignedMessage.
+void DDX_Text(CDataExchange* pDX, int nID, DWORD& value);
 void DDX_Check(CDataExchange* pDX, int nID, int& value);
 // The index of a list's chosen entry (-1: none).
 void DDX_CBIndex(CDataExchange* pDX, int nID, int& value);
-// The text of a list's chosen entry. Loading chooses the entry equal to the value, else the
-// first that starts with it (letter case aside); none leaves the choice as it is.
+// The text of a list's chosen entry (a kComboBox's: its text, typed or taken from an entry).
+// Loading chooses the entry equal to the value, else the first that starts with it (letter
+// case aside); none leaves the choice as it is. A kComboBox that has no such entry, or is
+// given an empty value, chooses no entry and shows the value as its text.
 void DDX_CBString(CDataExchange* pDX, int nID, std::string& value);
 // On saving: a value outside nMin..nMax draws kIntegerRangeMessage for the last control.
 void DDV_MinMaxInt(CDataExchange* pDX, int value, int nMin, int nMax);
@@ -184,8 +192,8 @@ class CDialog {
     // The window a kHost item gives a control of the dialog's own (null for other items).
     CWnd* HostOf(int nID) const;
 
-    // A drop-down list's entries (texts are GBK). A sorted list (DIF_SORT) puts an entry in
-    // its place, ASCII letter case aside; AddString returns the entry's index.
+    // A drop-down list's or combo box's entries (texts are GBK). A sorted list (DIF_SORT) puts an
+    // entry in its place, ASCII letter case aside; AddString returns the entry's index.
     int AddString(int nID, std::string_view strText);
     void ResetContent(int nID);
     int GetCount(int nID) const;
@@ -202,8 +210,9 @@ class CDialog {
 
     // --- Answering, as a user would --------------------------------------------------------
     // Each call is what a user does: the focus moves to the control, the value goes in (an
-    // edit field's text; a check box's "0" or "1"; a list's entry by its text; a host item's
-    // value through SetHostValue), the focus leaves it. False when the dialog has no such
+    // edit field's text; a check box's "0" or "1"; a list's entry by its text; a combo box's
+    // entry equal to the value, else the value typed as its text, no entry chosen; a host
+    // item's value through SetHostValue), the focus leaves it. False when the dialog has no such
     // control or the value does not fit it (nothing then changes).
     bool AnswerValue(int nID, std::string_view strValue);
     // Presses a button (IDOK and IDCANCEL too).

@@ -108,16 +108,24 @@ int CFileDialog::DoModal() {
             return IDCANCEL;
         }
         QFileDialog dialog(tessel::platform::WidgetOf(m_pParent));
-        dialog.setAcceptMode(m_bOpen ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
-        dialog.setFileMode(m_bOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-        if (!m_bOpen && (m_dwFlags & OFN_OVERWRITEPROMPT) == 0)
-            dialog.setOption(QFileDialog::DontConfirmOverwrite);
-        if (m_bOpen && (m_dwFlags & OFN_READONLY) != 0) dialog.setOption(QFileDialog::ReadOnly);
-        const QStringList filters = QtFilters(m_strFilter);
-        if (!filters.isEmpty()) dialog.setNameFilters(filters);
-        const std::string strExt = BareExtension(m_strDefExt);
-        if (!strExt.empty()) dialog.setDefaultSuffix(FromGbk(strExt));
-        if (!m_strFileName.empty()) dialog.selectFile(FromGbk(m_strFileName));
+        if (m_bFolder) {
+            dialog.setWindowTitle(FromGbk(m_strTitle));
+            dialog.setAcceptMode(QFileDialog::AcceptOpen);
+            dialog.setFileMode(QFileDialog::Directory);
+            dialog.setOption(QFileDialog::ShowDirsOnly);
+            if (!m_strInitialFolder.empty()) dialog.setDirectory(FromGbk(m_strInitialFolder));
+        } else {
+            dialog.setAcceptMode(m_bOpen ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+            dialog.setFileMode(m_bOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+            if (!m_bOpen && (m_dwFlags & OFN_OVERWRITEPROMPT) == 0)
+                dialog.setOption(QFileDialog::DontConfirmOverwrite);
+            if (m_bOpen && (m_dwFlags & OFN_READONLY) != 0) dialog.setOption(QFileDialog::ReadOnly);
+            const QStringList filters = QtFilters(m_strFilter);
+            if (!filters.isEmpty()) dialog.setNameFilters(filters);
+            const std::string strExt = BareExtension(m_strDefExt);
+            if (!strExt.empty()) dialog.setDefaultSuffix(FromGbk(strExt));
+            if (!m_strFileName.empty()) dialog.selectFile(FromGbk(m_strFileName));
+        }
         if (dialog.exec() != QDialog::Accepted) return IDCANCEL;
         const QStringList files = dialog.selectedFiles();
         if (files.isEmpty()) return IDCANCEL;
@@ -125,14 +133,23 @@ int CFileDialog::DoModal() {
     }
     if (!chosen || chosen->empty()) return IDCANCEL;
 
+    // A folder is named with its separator at the end, so that what precedes the last
+    // separator of the path is the folder itself.
+    if (m_bFolder && chosen->back() != '/') *chosen += '/';
     // A save dialog gives a name typed without an extension the default one.
     const std::string strExt = BareExtension(m_strDefExt);
-    if (!m_bOpen && !strExt.empty()) {
+    if (!m_bFolder && !m_bOpen && !strExt.empty()) {
         const std::string strLast = LastComponent(*chosen);
         if (!strLast.empty() && strLast.find('.') == std::string::npos) *chosen += "." + strExt;
     }
     m_strPath = std::move(*chosen);
     return IDOK;
+}
+
+void CFileDialog::SetFolderMode(std::string_view strTitle, std::string_view strInitialFolder) {
+    m_bFolder = true;
+    m_strTitle = std::string(strTitle);
+    m_strInitialFolder = std::string(strInitialFolder);
 }
 
 std::string CFileDialog::GetPathName() const {

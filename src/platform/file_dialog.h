@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/wnd.h"
 
@@ -43,6 +44,14 @@ class CFileDialog {
     const std::string& Filter() const { return m_strFilter; }
     DWORD Flags() const { return m_dwFlags; }
 
+    // Makes the dialog a folder picker with the title, starting in the folder (empty: the
+    // current one): a folder is chosen (an answerer answers with a folder's path), and
+    // GetPathName gives it with a "/" at its end.
+    void SetFolderMode(std::string_view strTitle, std::string_view strInitialFolder);
+    bool IsFolderDialog() const { return m_bFolder; }
+    const std::string& Title() const { return m_strTitle; }
+    const std::string& InitialFolder() const { return m_strInitialFolder; }
+
   private:
     bool m_bOpen;
     std::string m_strDefExt;
@@ -51,6 +60,9 @@ class CFileDialog {
     std::string m_strFilter;
     CWnd* m_pParent;
     std::string m_strPath;
+    bool m_bFolder = false;
+    std::string m_strTitle;
+    std::string m_strInitialFolder;
 };
 
 namespace tessel::platform {

@@ -114,7 +114,12 @@ std::string ResolvePath(std::string_view strDir, std::string_view strName) {
     return walked.path.string();
 }
 
-std::optional<std::string> ReadRegularFile(const std::string& strPath, std::size_t nMaxBytes) {
+namespace {
+
+// Reads at most nMaxBytes from the start of a regular file; bWhole: only a file no larger
+// than that is read at all.
+std::optional<std::string> ReadRegular(const std::string& strPath, std::size_t nMaxBytes,
+                                       bool bWhole) {
     // Opening without waiting: a named pipe would otherwise block the open until a writer
     // comes.
     const int fd = ::open(strPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -122,8 +127,8 @@ std::optional<std::string> ReadRegularFile(const std::string& strPath, std::size
     std::optional<std::string> result;
     struct stat st {};
     if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= 0 &&
-        static_cast<std::size_t>(st.st_size) <= nMaxBytes) {
-        std::string bytes(static_cast<std::size_t>(st.st_size), '\0');
+        (!bWhole || static_cast<std::size_t>(st.st_size) <= nMaxBytes)) {
+        std::string bytes(std::min(static_cast<std::size_t>(st.st_size), nMaxBytes), '\0');
         std::size_t nDone = 0;
         while (nDone < bytes.size()) {
             const ssize_t n = ::read(fd, bytes.data() + nDone, bytes.size() - nDone);
@@ -136,6 +141,16 @@ std::optional<std::string> ReadRegularFile(const std::string& strPath, std::size
     }
     ::close(fd);
     return result;
+}
+
+}  // namespace
+
+std::optional<std::string> ReadRegularFile(const std::string& strPath, std::size_t nMaxBytes) {
+    return ReadRegular(strPath, nMaxBytes, true);
+}
+
+std::optional<std::string> ReadFileStart(const std::string& strPath, std::size_t nMaxBytes) {
+    return ReadRegular(strPath, nMaxBytes, false);
 }
 
 }  // namespace tessel::platform

@@ -36,4 +36,8 @@ std::string ResolvePath(std::string_view strDir, std::string_view strName);
 // and for a larger one.
 std::optional<std::string> ReadRegularFile(const std::string& strPath, std::size_t nMaxBytes);
 
+// Reads the first nMaxBytes bytes of a regular file (all of a smaller one); nothing for a
+// missing or unreadable file and for anything that is not a regular file.
+std::optional<std::string> ReadFileStart(const std::string& strPath, std::size_t nMaxBytes);
+
 }  // namespace tessel::platform

@@ -30,4 +30,20 @@ using ProgramStarter =
     std::function<bool(const std::string& program, const std::vector<std::string>& args)>;
 void SetProgramStarter(ProgramStarter starter);
 
+// A program that answers: started like StartProgram, and when it ends, what it wrote on its
+// standard output is handed to reply, on the user-interface thread from the event loop (empty
+// when it wrote nothing, wrote more than 1 MiB, or could not run to its end). False when it
+// could not be started, or when there is no application whose event loop could deliver the
+// reply; reply is then never called.
+using ProgramReply = std::function<void(const std::string& strOutput)>;
+bool StartProgramForReply(const std::string& path, const std::vector<std::string>& args,
+                          ProgramReply reply);
+
+// While a replying starter is set, StartProgramForReply calls it instead of starting anything
+// and returns what it returns; the starter calls the reply itself, at once or later. An empty
+// function removes it.
+using ReplyingProgramStarter = std::function<bool(
+    const std::string& program, const std::vector<std::string>& args, ProgramReply reply)>;
+void SetReplyingProgramStarter(ReplyingProgramStarter starter);
+
 }  // namespace tessel::platform

@@ -463,7 +463,16 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, const char* szClassName, const char* szWind
         // An owned window is a window of its own that stays with its owner's top level.
         if (pParentWidget != nullptr) pParentWidget = pParentWidget->window();
     }
+    // A palette beside a page never takes the keyboard from the page: neither when it shows
+    // nor when it is clicked.
+    if (!bChild && (dwExStyle & WS_EX_NOACTIVATE) != 0) flags |= Qt::WindowDoesNotAcceptFocus;
     auto* pWidget = new WindowWidget(hWnd, pParentWidget, flags);
+    if ((dwExStyle & WS_EX_NOACTIVATE) != 0) {
+        pWidget->setAttribute(Qt::WA_ShowWithoutActivating);
+        // A platform that activates every window it shows (the headless one does) finds
+        // nothing in it to give the keyboard to.
+        pWidget->setFocusPolicy(Qt::NoFocus);
+    }
     hWnd->pOwnWidget = pWidget;
     hWnd->pWidget = pWidget;
     hWnd->pSink = new MessageSink(hWnd);

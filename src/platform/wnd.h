@@ -125,6 +125,8 @@ inline constexpr DWORD WS_BORDER = 0x00800000;
 inline constexpr DWORD WS_VSCROLL = 0x00200000;
 inline constexpr DWORD WS_EX_TRANSPARENT = 0x00000020;
 inline constexpr DWORD WS_EX_TOOLWINDOW = 0x00000080;
+// A window that never takes the keyboard: shown or clicked, the focus stays where it was.
+inline constexpr DWORD WS_EX_NOACTIVATE = 0x08000000;
 // Window class styles.
 inline constexpr UINT CS_VREDRAW = 0x0001;
 inline constexpr UINT CS_HREDRAW = 0x0002;

@@ -46,6 +46,14 @@ inline constexpr UINT kColourPickerFirstMessage = 2025;
 inline constexpr UINT kColourChosenMessage = 2028;
 inline constexpr UINT kColourPickerLastMessage = 2029;
 
+// The hot-link dialog's message with a play start position (wParam) and end position
+// (lParam), as the media-position picker reports them.
+inline constexpr UINT kPlayPositionsMessage = WM_USER + 11;  // 0x040B
+
+// The Insert Symbol window's message to its editor: insert the double-byte character whose
+// first byte is the low byte of wParam and whose second byte is the next one, at the caret.
+inline constexpr UINT kInsertSymbolCharMessage = WM_USER + 0x200;
+
 // The timer of the top-level editor that keeps the clipboard commands' state, and its period.
 inline constexpr UINT_PTR kClipboardTimer = 1;
 inline constexpr UINT kClipboardTimerMs = 300;

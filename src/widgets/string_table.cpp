@@ -38,6 +38,17 @@ std::string_view LoadString(UINT nID) {
             return "Standard|Frame|Underline|Plug-In|Shadow|";
         case kStringColumnMatter:
             return "Input Column Matter";
+        case kStringHotLinkActions:
+            return "Link to Another Page|Pop-up Another Page|Note Page|Replace SubPage|Execute "
+                   "Funtional Page|Paly Wave|Play Music|Play Movie|Play Cartoon|Exit/Close this "
+                   "page|Score This Page|Score All Pages|Run Programe|Link to WWW|Return";
+        case kStringRunModes:
+            return "Standard|Hide|Minimize|Maximize";
+        case kStringSymbolSets:
+            return "Maths Symbol|Greece Symbol|Interpunction|Unit Symbol|Figure Symbol|Old Type "
+                   "Spell|Special Symbol";
+        case kStringProperties:
+            return "Properities";
         default:
             if (nID >= kStringColumnWidth1 && nID < kStringColumnWidth1 + kColumnWidthTexts)
                 return ColumnWidthTexts()[nID - kStringColumnWidth1];

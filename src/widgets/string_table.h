@@ -23,6 +23,13 @@ inline constexpr UINT kStringColumnMatter = 62467;
 // "Insert Column16's Whith:", numbered from kStringColumnWidth1.
 inline constexpr UINT kStringColumnWidth1 = 62468;
 inline constexpr int kColumnWidthTexts = 16;
+// The hot-link dialog's actions, in the order of its action list, and its run modes.
+inline constexpr UINT kStringHotLinkActions = 62484;
+inline constexpr UINT kStringRunModes = 62485;
+// The Insert Symbol window's tabs, in tab order.
+inline constexpr UINT kStringSymbolSets = 62486;
+// The properties command's name.
+inline constexpr UINT kStringProperties = 62487;
 
 // The text of a string of the table; empty for an unknown id.
 std::string_view LoadString(UINT nID);

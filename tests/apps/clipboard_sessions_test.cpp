@@ -78,20 +78,13 @@ std::string ReadFile(const fs::path& path) {
 
 class ClipboardSessionTest : public SessionFixture {
   protected:
-    ClipboardSessionTest() : SessionFixture("tessel-clipboard-sessions-") {}
-    void SetUp() override { ClearClipboard(); }
-    void TearDown() override {
-        SessionFixture::TearDown();
-        ClearClipboard();
-    }
+    ClipboardSessionTest()
+        : SessionFixture("tessel-clipboard-sessions-", {.bClipboard = true, .bNoReports = true}) {}
 
     static std::unique_ptr<EditorHost> OpenHost(const std::string& utf8Markup, int nWidth = 600) {
         return SessionFixture::OpenHost(ExampleSettings(nWidth), utf8Markup);
     }
     // Every script must run to its end with nothing to report.
-    void CheckPlayed(const tessel::play::PlayResult& result) override {
-        EXPECT_TRUE(result.reports.empty()) << result.reports.front();
-    }
     // What an undo must give back: the page, the cursor and the selection.
     std::string State() { return Out("print markup\nprint caret\nprint selection\n"); }
 

@@ -37,15 +37,8 @@ const std::string kShown = "dialog \"Insert Columes\"\n";
 
 class ColumnSessionTest : public SessionFixture {
   protected:
-    ColumnSessionTest() : SessionFixture("tessel-column-sessions-") {}
-    void SetUp() override { ClearClipboard(); }
-    void TearDown() override {
-        SessionFixture::TearDown();
-        ClearClipboard();
-    }
-    void CheckPlayed(const tessel::play::PlayResult& result) override {
-        EXPECT_TRUE(result.reports.empty()) << result.reports.front();
-    }
+    ColumnSessionTest()
+        : SessionFixture("tessel-column-sessions-", {.bClipboard = true, .bNoReports = true}) {}
     CTesselEdit* Column(int f, int i) { return Editor().m_pChildEdit[f][i]; }
     int ColumnEditors() {
         int n = 0;

@@ -44,15 +44,8 @@ std::string ToolbarLine(const std::string& toolbar, const std::string& strKey) {
 
 class FormattingSessionTest : public SessionFixture {
   protected:
-    FormattingSessionTest() : SessionFixture("tessel-formatting-sessions-") {}
-    void SetUp() override { ClearClipboard(); }
-    void TearDown() override {
-        SessionFixture::TearDown();
-        ClearClipboard();
-    }
-    void CheckPlayed(const tessel::play::PlayResult& result) override {
-        EXPECT_TRUE(result.reports.empty()) << result.reports.front();
-    }
+    FormattingSessionTest()
+        : SessionFixture("tessel-formatting-sessions-", {.bClipboard = true, .bNoReports = true}) {}
     std::string Toolbar() { return Out("print toolbar\n"); }
 };
 

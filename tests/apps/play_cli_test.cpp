@@ -72,6 +72,26 @@ TEST_F(PlayCommand, AWrongScriptLineIsNamedOnStandardErrorWithExitTwo) {
     EXPECT_NE(Tool("--help").strOut.find("\n  play "), std::string::npos);
 }
 
+TEST_F(PlayCommand, TheHostsListsComeFromFilesOfLines) {
+    // A media entry is a number and a path; the media-entry form of "Play Music" stores the
+    // entry's number and the picker's two positions.
+    Write("media.txt", "1,sound\\song.mid\n\n2,video\\clip.avi\n");
+    Write("hotlink.play",
+          "type hello\nkey Home\nkey Right shift\n"
+          "answer 2102=\"Play Music\" 2155=1 2010=1,sound\\song.mid press=2050 ok\n"
+          "answer 2053=1200 2054=3400 ok\ncommand hotlink\nprint markup\n");
+    ProgramRun r = Tool("play hotlink.play --media media.txt");
+    EXPECT_EQ(r.nStatus, 0) << r.strErr;
+    EXPECT_TRUE(
+        r.strOut.starts_with("<HotLink(11,1,1200,3400)><Font('Arial',28,0,0,0)><Color(0,0,"
+                             "0)>h</Color></Font></HotLink>"))
+        << r.strOut;
+    // A list file that cannot be read is named.
+    r = Tool("play hotlink.play --pages missing.txt");
+    EXPECT_EQ(r.nStatus, 2);
+    EXPECT_NE(r.strErr.find("--pages \"missing.txt\""), std::string::npos) << r.strErr;
+}
+
 TEST_F(PlayCommand, SnapshotWritesAPngOfTheEditorWindow) {
     const ProgramRun r = Tool("play - --width 320 --height 90", "type x\nsnapshot shot.png\n");
     ASSERT_EQ(r.nStatus, 0) << r.strErr;

@@ -33,10 +33,7 @@ std::string Message(const std::string& strText) {
 
 class QuestionSessionTest : public SessionFixture {
   protected:
-    QuestionSessionTest() : SessionFixture("tessel-question-sessions-") {}
-    void CheckPlayed(const tessel::play::PlayResult& result) override {
-        EXPECT_TRUE(result.reports.empty()) << result.reports.front();
-    }
+    QuestionSessionTest() : SessionFixture("tessel-question-sessions-", {.bNoReports = true}) {}
     using Change = void (CTesselEdit::*)(CLink*);
     // The change called with element nLink, the cursor before it (a page of objects: one step
     // each), its dialog answered by `answer` arguments; what was shown, as `print dialogs` has it.

@@ -17,18 +17,37 @@
 #include "editor_host.h"
 #include "platform/application.h"
 #include "platform/gbk.h"
+#include "platform/settings.h"
 #include "player.h"
+
+// What a suite asks of every test: the process's clipboard emptied before and after it (for
+// suites that use the clipboard), and no report from any script Out plays (an unanswered
+// dialog, an answer left over).
+struct SessionRules {
+    bool bClipboard = false;
+    bool bNoReports = false;
+};
 
 class SessionFixture : public testing::Test {
   protected:
     // szDirPrefix: the start of the name of the test's folder (Dir()).
-    explicit SessionFixture(const char* szDirPrefix = "tessel-session-")
-        : m_strDirPrefix(szDirPrefix) {}
+    explicit SessionFixture(const char* szDirPrefix = "tessel-session-", SessionRules rules = {})
+        : m_strDirPrefix(szDirPrefix), m_rules(rules) {}
 
-    static void SetUpTestSuite() { tessel::platform::EnsureApplication(); }
+    static void SetUpTestSuite() {
+        tessel::platform::EnsureApplication();
+        // What a session's dialogs remember (web addresses) goes to a file of the tests', never
+        // into the user's settings.
+        tessel::platform::SetSettingsFile(
+            (std::filesystem::temp_directory_path() / "tessel-session-settings.conf").string());
+    }
+    void SetUp() override {
+        if (m_rules.bClipboard) ClearClipboard();
+    }
     void TearDown() override {
         Close();
         if (!m_dir.empty()) std::filesystem::remove_all(m_dir);
+        if (m_rules.bClipboard) ClearClipboard();
     }
 
     // The player and the host closed, then the events their closing posted.
@@ -81,7 +100,11 @@ class SessionFixture : public testing::Test {
         return result.strOut;
     }
     // What a suite checks of every script Out plays, besides its running to its end.
-    virtual void CheckPlayed(const tessel::play::PlayResult& /*result*/) {}
+    virtual void CheckPlayed(const tessel::play::PlayResult& result) {
+        if (m_rules.bNoReports) {
+            EXPECT_TRUE(result.reports.empty()) << result.reports.front();
+        }
+    }
 
     std::string Markup() { return Out("print markup\n"); }
     // The page as the editor hands it back, in GBK.
@@ -120,6 +143,7 @@ class SessionFixture : public testing::Test {
 
   private:
     std::string m_strDirPrefix;
+    SessionRules m_rules;
     std::filesystem::path m_dir;
 };
 

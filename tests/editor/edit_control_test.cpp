@@ -191,7 +191,8 @@ TEST_F(EditorTest, TheMessageMapRoutesEveryMessageOfTheEditor) {
     for (UINT nMessage :
          {WM_CREATE, WM_KEYDOWN, WM_LBUTTONDOWN, WM_CHAR, WM_KEYUP, WM_LBUTTONUP, WM_MOUSEMOVE,
           WM_DESTROY, WM_PAINT, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN, WM_RBUTTONUP, WM_KILLFOCUS,
-          WM_ACTIVATE, WM_TIMER, WM_SETCURSOR, tessel::commands::kColourChosenMessage})
+          WM_ACTIVATE, WM_TIMER, WM_SETCURSOR, tessel::commands::kColourChosenMessage,
+          tessel::commands::kInsertSymbolCharMessage})
         EXPECT_TRUE(has(nMessage)) << nMessage;
     for (UINT nId = 53003; nId <= 53028; ++nId) {
         if (nId == 53019 || nId == 53020 || nId == 53021 || nId == 53022 || nId == 53023)
@@ -203,7 +204,7 @@ TEST_F(EditorTest, TheMessageMapRoutesEveryMessageOfTheEditor) {
     // The editor's own commands: undo, redo, select all, paste as plain text.
     for (UINT nId = 53090; nId <= 53093; ++nId)
         EXPECT_TRUE(has(WM_COMMAND, nId)) << nId;
-    EXPECT_EQ(pMap->entries.size(), 44u);
+    EXPECT_EQ(pMap->entries.size(), 45u);
 }
 
 }  // namespace
