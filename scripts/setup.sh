@@ -16,6 +16,8 @@ packages=(
   qt6-multimedia-dev sox
   # pictures in formats the project does not read itself
   libgraphicsmagick1-dev
+  # the Debian package (scripts/package.sh): dpkg-shlibdeps names the programs' libraries
+  dpkg-dev
   # a second picture writer for the readers' tests (PSD, OS/2 bitmaps)
   imagemagick
   # peers measured beside our own readers in bench/

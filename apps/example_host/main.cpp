@@ -1,6 +1,7 @@
 // A small Qt program that embeds the Tessel editor, the way a host authoring program does:
-// construct, set the project directory and the page lists, open the editor on a page inside
-// one of its own widgets, let the user work, read the markup back, destroy.
+// a TesselEditor widget in a layout of its own window, with the project directory and the
+// page lists set, the page opened, the user's work heard through the widget's signals, and
+// the markup read back at the end.
 //
 //   tessel_example_host [PAGE.tsm] [--project DIR] [--print-and-quit | --play SCRIPT]
 //
@@ -13,6 +14,7 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <QWidget>
 
 #include <cstdio>
@@ -22,7 +24,7 @@
 #include <string>
 #include <string_view>
 
-#include "editor/tessel_edit.h"
+#include "embed/tessel_editor.h"
 #include "player.h"
 
 namespace {
@@ -75,44 +77,47 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QWidget window;
-    window.setWindowTitle("Tessel example host");
+    const QString strTitle = "Tessel example host";
+    window.setWindowTitle(strTitle);
+    // The editor fills the window below a band its tool window floats in, and follows the
+    // window's size.
+    auto* pLayout = new QVBoxLayout(&window);
+    pLayout->setContentsMargins(30, 110, 30, 20);
+    auto* pEditor = new TesselEditor;
+    pLayout->addWidget(pEditor);
     window.resize(660, 520);
     window.show();
 
+    if (!strProject.empty()) pEditor->setProjectDirectory(QString::fromLocal8Bit(strProject));
     // The host's page lists, offered by the editor's hot-link and score dialogs.
-    const CStringArray media = {"1,Sound\\Bell.wav"}, pages = {"Page 1", "Page 2"},
-                       idents = {"1 Sub"};
-    auto* pEditor = new CTesselEdit;
-    if (!strProject.empty()) pEditor->SetDirPrj(strProject);
-    pEditor->SetStringArray(&media, &pages, &idents);
-    // The editor covers most of the window; its tool window floats above it.
-    if (!pEditor->Edit(&window, CRect(30, 110, 630, 500), RGB(0, 0, 255), markup.c_str(), 0, 2,
-                       1.0)) {
+    pEditor->setPageLists({"1,Sound\\Bell.wav"}, {"Page 1", "Page 2"}, {"1 Sub"});
+    pEditor->setMarkup(QByteArray::fromStdString(markup));
+    if (!pEditor->editor()) {
         std::fprintf(stderr, "%s: the editor could not be opened\n", argv[0]);
-        delete pEditor;
         return 1;
     }
+    // A page with changes not yet saved shows it in the title, as editors do.
+    QObject::connect(pEditor, &TesselEditor::changed,
+                     [&window, &strTitle]() { window.setWindowTitle(strTitle + " *"); });
 
     if (bPrintAndQuit && !bPlay) QTimer::singleShot(0, &app, &QApplication::quit);
     // The script plays as a user would act: from inside the running event loop.
     tessel::play::PlayResult played;
     if (bPlay) {
         QTimer::singleShot(0, &app, [&]() {
-            played = tessel::play::PlayScript(*pEditor, script);
+            played = tessel::play::PlayScript(*pEditor->editor(), script);
             QApplication::quit();
         });
     }
     app.exec();
 
     std::fwrite(played.strOut.data(), 1, played.strOut.size(), stdout);
-    const std::string strResult = pEditor->GetEditText();
-    std::fwrite(strResult.data(), 1, strResult.size(), stdout);
+    const QByteArray result = pEditor->markup();
+    std::fwrite(result.constData(), 1, static_cast<size_t>(result.size()), stdout);
     // What the player reports (a file dialog nobody answered) goes to standard error too.
     for (const std::string& report : played.reports)
         std::fprintf(stderr, "%s: %s\n", argv[0], report.c_str());
     if (played.nExit != 0) std::fprintf(stderr, "%s: %s\n", argv[0], played.strError.c_str());
-    // The editor's window first, then the object, then the host's own widgets.
-    pEditor->DestroyWindow();
-    delete pEditor;
+    // The window takes the widget, and the widget its editor, with it.
     return played.nExit;
 }

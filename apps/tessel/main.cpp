@@ -31,6 +31,7 @@ void PrintOverview(std::FILE* pStream) {
     std::fputs(
         "usage: tessel COMMAND [FILE|-]\n"
         "       tessel COMMAND --help\n"
+        "       tessel --version\n"
         "\n"
         "Reads Tessel page markup (8-bit text, Chinese in GBK) and shows what the library\n"
         "makes of it.\n"
@@ -69,6 +70,10 @@ int Main(std::span<const std::string_view> args) {
     }
     if (IsHelpOption(args[0])) {
         PrintOverview(stdout);
+        return FlushStdout() ? kExitOk : kExitFail;
+    }
+    if (args[0] == "--version") {
+        std::printf("tessel %s\n", TESSEL_VERSION);
         return FlushStdout() ? kExitOk : kExitFail;
     }
     const Command* pCommand = FindCommand(args[0]);

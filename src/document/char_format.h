@@ -21,6 +21,8 @@ struct CharFormat {
 
     // The footnote value the two flags stand for: raised 0, lowered 1, otherwise normal 2.
     int FootNote() const;
+
+    bool operator==(const CharFormat&) const = default;
 };
 
 // The ten values that make a text run's format, as compared when deciding whether typed

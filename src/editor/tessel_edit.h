@@ -25,6 +25,7 @@
 // are computed by those of positions.h: the handlers translate a message into those calls and
 // end with the one refresh sequence (FinishChange).
 
+#include <array>
 #include <climits>
 #include <cstdint>
 #include <functional>
@@ -101,6 +102,15 @@ class CTesselEdit : public CWnd {
                         const CStringArray* pIdent);
     // The height of the laid-out document: the sum of the heights of the rows in use.
     int GetWinHeight();
+    // Where the laid-out part of the page ends: the end marker when every element has a row,
+    // else the place the row after the last one the table holds would start at (nothing from
+    // there on can be shown).
+    TEXTPOS LaidOutEnd() const { return m_LaidOutEnd; }
+    // Moves the open editor's window to rect (the parent's client coordinates, as Edit takes
+    // it) and lays the page out for the new size; the cursor, the selection and the caret
+    // stay, the view scrolls to keep the cursor shown. The tool window does not move. Nothing
+    // happens before Edit.
+    void Resize(CRect rect);
     // Places the caret for a host that draws it: x and row top in rc, the row in pRow.
     void EditMyList(CDC* pDC, CMyList* pList, ROW* pRow, CRect rc);
     // A caret bitmap 3 pixels wide, for hosts. 1 made, 0 no memory context.
@@ -120,6 +130,23 @@ class CTesselEdit : public CWnd {
     // are on unless the host turns them off to keep those keys for itself.
     void SetShortcuts(bool bOn) { m_bShortcuts = bOn; }
     bool Shortcuts() const { return m_bShortcuts; }
+
+    // --- Notifications (the host's interface) -----------------------------------------------
+    // What the host hears after each message the editor (or one of its columns) handled: the
+    // page changed (a change, an undo or a redo), the cursor or the selection of the editor
+    // the user works in moved, or the current character format changed. Each is called at
+    // most once per message, after the message, on the user-interface thread. Set on the
+    // top-level editor; empty functions are not called.
+    struct Listener {
+        std::function<void()> onChanged;
+        std::function<void()> onSelectionChanged;
+        std::function<void()> onFormatChanged;
+    };
+    void SetListener(Listener listener);
+    // Grows with every change of the page, undo and redo included.
+    unsigned long Revision() const {
+        return m_pOwnerEdit ? m_pOwnerEdit->m_nRevision : m_nRevision;
+    }
 
     // --- Window and scrolling -------------------------------------------------------------
     int SetMyViewPort(CDC* pDC);
@@ -456,6 +483,14 @@ class CTesselEdit : public CWnd {
     tessel::editor::EditPositions m_RestPositions;  // where the user was after the last message
     tessel::editor::StepKind m_NextStepKind = tessel::editor::StepKind::kOther;
     bool m_bShortcuts = true;
+    // Calls the listener for what changed since it was last called.
+    void NotifyListener();
+    Listener m_Listener;
+    unsigned long m_nRevision = 0;
+    unsigned long m_nNotifiedRevision = 0;
+    tessel::editor::EditPositions m_NotifiedPositions;
+    std::array<int, 3> m_NotifiedOffsets{};  // the cursor's and the selection's in the text
+    CharFormat m_NotifiedFormat;
     bool m_bSwallowChar = false;  // the character of a shortcut's key is not typed
     int m_nDispatchDepth = 0;     // messages being handled, nested ones included
     std::shared_ptr<bool> m_pAlive = std::make_shared<bool>(true);

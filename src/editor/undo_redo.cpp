@@ -3,6 +3,7 @@
 // page, columns included, with the page as last recorded. The positions a change starts from
 // are those every message leaves behind (WindowProc), so no command has to announce a change.
 #include <algorithm>
+#include <array>
 
 #include "editor/tessel_edit.h"
 #include "widgets/edit_commands.h"
@@ -19,8 +20,58 @@ LRESULT CTesselEdit::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     ++m_nDispatchDepth;
     const LRESULT nResult = CWnd::WindowProc(message, wParam, lParam);
     if (!*pAlive) return nResult;
-    if (--m_nDispatchDepth == 0 && message != WM_DESTROY) m_RestPositions = Positions();
+    if (--m_nDispatchDepth == 0 && message != WM_DESTROY) {
+        m_RestPositions = Positions();
+        HistoryOwner().NotifyListener();
+    }
     return nResult;
+}
+
+namespace {
+
+// What the listener hears about: the place of the editor the user works in (its positions,
+// and where they stand in the text: typing at the page's end leaves the cursor at the same
+// element boundary while the text before it grows) and the current format there.
+struct HeardState {
+    EditPositions positions;
+    std::array<int, 3> offsets{};
+    CharFormat format;
+    bool Moved(const HeardState& o) const {
+        return !(positions == o.positions) || offsets != o.offsets;
+    }
+};
+
+}  // namespace
+
+void CTesselEdit::SetListener(Listener listener) {
+    // The state as it is now is what the listener's first news will be measured from.
+    m_Listener = {};
+    NotifyListener();
+    m_Listener = std::move(listener);
+}
+
+void CTesselEdit::NotifyListener() {
+    CTesselEdit* pFocus = EditorById(g_nFocusEdit);
+    if (!pFocus) pFocus = this;
+    HeardState now{pFocus->Positions(), {}, pFocus->CurrentFormat()};
+    if (pFocus->m_pList)
+        now.offsets = {tessel::editor::DocumentOffsetOf(*pFocus->m_pList, now.positions.cursor),
+                       tessel::editor::DocumentOffsetOf(*pFocus->m_pList, now.positions.selStart),
+                       tessel::editor::DocumentOffsetOf(*pFocus->m_pList, now.positions.selEnd)};
+    const HeardState before{m_NotifiedPositions, m_NotifiedOffsets, m_NotifiedFormat};
+    const bool bChanged = m_nRevision != m_nNotifiedRevision;
+    const bool bMoved = now.Moved(before);
+    const bool bFormat = !(now.format == before.format);
+    m_nNotifiedRevision = m_nRevision;
+    m_NotifiedPositions = now.positions;
+    m_NotifiedOffsets = now.offsets;
+    m_NotifiedFormat = now.format;
+    // A listener may do anything, closing the editor included: the calls use a copy, and
+    // nothing of the editor is used after them.
+    const Listener listener = m_Listener;
+    if (bChanged && listener.onChanged) listener.onChanged();
+    if (bMoved && listener.onSelectionChanged) listener.onSelectionChanged();
+    if (bFormat && listener.onFormatChanged) listener.onFormatChanged();
 }
 
 EditPositions CTesselEdit::Positions() const {
@@ -32,7 +83,9 @@ void CTesselEdit::RecordChange() {
     m_NextStepKind = tessel::editor::StepKind::kOther;
     const EditPositions after = Positions();
     CTesselEdit& owner = HistoryOwner();
-    if (owner.m_pHistory) owner.m_pHistory->Record(owner.FlatView(), m_RestPositions, after, kind);
+    if (owner.m_pHistory &&
+        owner.m_pHistory->Record(owner.FlatView(), m_RestPositions, after, kind))
+        ++owner.m_nRevision;
     m_RestPositions = after;
 }
 
@@ -73,6 +126,9 @@ int CTesselEdit::UndoOrRedo(bool bUndo) {
     const UndoStep* pStep = bUndo ? m_pHistory->Undo() : m_pHistory->Redo();
     if (!pStep) return 0;
     ApplyStep(*pStep, bUndo);
+    ++m_nRevision;
+    // Undo and Redo called by the host directly, outside any message, are heard at once.
+    if (m_nDispatchDepth == 0) NotifyListener();
     return 1;
 }
 

@@ -1,0 +1,522 @@
+// The studio's window on pages the tests write: edits through the scripted player, every
+// message box and file dialog answered here, the results read back with the markup reader.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <deque>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+
+#include "document/my_list.h"
+#include "editor/tessel_edit.h"
+#include "embed/tessel_editor.h"
+#include "markup/word_analyzer.h"
+#include "page_file.h"
+#include "platform/dialog.h"
+#include "platform/file_dialog.h"
+#include "platform/gbk.h"
+#include "player.h"
+#include "studio_window.h"
+
+namespace tessel::studio {
+namespace {
+
+std::string Slurp(const std::string& strPath) {
+    std::ifstream in(strPath, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void Put(const std::string& strPath, const std::string& bytes) {
+    std::ofstream(strPath, std::ios::binary) << bytes;
+}
+
+bool Exists(const std::string& strPath) {
+    return QFile::exists(QString::fromStdString(strPath));
+}
+
+std::string TextPage(const std::string& strText) {
+    return "<Font('Arial',12,0,0,0)><Color(0,0,0)>" + strText + "</Color></Font>";
+}
+
+// The text of a page as the markup reader reads it: its Text elements' texts in order.
+std::string TextOf(const std::string& markup) {
+    CMyList list;
+    CWordAnalyzer().Convert(markup.c_str(), &list);
+    std::string out;
+    for (const CLink* p = list.FirstLink(); p; p = p->m_pNext) {
+        if (p->m_nKind == kKindText) out += p->m_Command[0].strText;  // a Text element's characters
+    }
+    return out;
+}
+
+// Answers the window's message boxes and file dialogs from queues, and keeps what was asked
+// (message texts in UTF-8).
+class Answers {
+  public:
+    Answers() { Install(); }
+    // The player answers dialogs itself while it plays, and removes every answerer after.
+    void Install() {
+        platform::SetMessageBoxAnswerer([this](const platform::MessageBoxRequest& request) {
+            asked.push_back(platform::GbkToUtf8(request.strText));
+            if (boxes.empty()) return std::optional<int>();
+            const int nAnswer = boxes.front();
+            boxes.pop_front();
+            return std::optional<int>(nAnswer);
+        });
+        platform::SetFileDialogAnswerer([this](const CFileDialog&) {
+            if (files.empty()) return std::optional<std::string>();
+            std::string strPath = files.front();
+            files.pop_front();
+            return std::optional<std::string>(strPath);
+        });
+    }
+    ~Answers() {
+        platform::SetMessageBoxAnswerer({});
+        platform::SetFileDialogAnswerer({});
+    }
+    std::deque<int> boxes;
+    std::deque<std::string> files;
+    std::vector<std::string> asked;
+};
+
+class StudioTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(m_Dir.isValid());
+        m_strDir = m_Dir.path().toStdString();
+        m_strPage = m_strDir + "/page.tsm";
+    }
+    std::unique_ptr<StudioWindow> NewWindow() {
+        auto window = std::make_unique<StudioWindow>();
+        window->show();
+        QCoreApplication::processEvents();
+        return window;
+    }
+    void Play(StudioWindow& window, const std::string& script) {
+        const play::PlayResult result = play::PlayScript(*window.Editor(), script);
+        m_Answers.Install();
+        ASSERT_EQ(result.nExit, 0) << result.strError;
+    }
+    QTemporaryDir m_Dir;
+    std::string m_strDir, m_strPage;
+    Answers m_Answers;
+};
+
+TEST_F(StudioTest, EditSaveReopen) {
+    Put(m_strPage, TextPage("Hello"));
+    auto window = NewWindow();
+    ASSERT_TRUE(window->OpenPage(m_strPage));
+    EXPECT_FALSE(window->IsModified());
+    EXPECT_EQ(window->ProjectDirectory(), m_strDir);
+    Play(*window, "key End\ntype  world\n");
+    EXPECT_TRUE(window->IsModified());
+    ASSERT_TRUE(window->Save());
+    EXPECT_FALSE(window->IsModified());
+    EXPECT_TRUE(m_Answers.asked.empty());
+    EXPECT_EQ(TextOf(Slurp(m_strPage)), "Hello world");
+    EXPECT_TRUE(LossesOfPage(Slurp(m_strPage)).empty());
+    EXPECT_EQ(window->RecentFiles().value(0).toStdString(), m_strPage);
+
+    auto again = NewWindow();
+    ASSERT_TRUE(again->OpenPage(m_strPage));
+    EXPECT_EQ(TextOf(again->Editor()->GetEditText()), "Hello world");
+    EXPECT_FALSE(again->IsModified());
+}
+
+TEST_F(StudioTest, SecondSaveKeepsTheFirstAsBackup) {
+    Put(m_strPage, TextPage("A"));
+    auto window = NewWindow();
+    ASSERT_TRUE(window->OpenPage(m_strPage));
+    Play(*window, "key End\ntype B\n");
+    ASSERT_TRUE(window->Save());
+    const std::string first = Slurp(m_strPage);
+    EXPECT_EQ(TextOf(Slurp(m_strPage + "~")), "A");  // the page as it was opened
+    Play(*window, "type C\n");
+    ASSERT_TRUE(window->Save());
+    EXPECT_EQ(Slurp(m_strPage + "~"), first);
+    EXPECT_EQ(TextOf(Slurp(m_strPage)), "ABC");
+}
+
+TEST_F(StudioTest, SaveAsUntitledPage) {
+    auto window = NewWindow();
+    Play(*window, "type new page\n");
+    const std::string strTarget = m_strDir + "/fresh.tsm";
+    m_Answers.files.push_back(strTarget);
+    ASSERT_TRUE(window->Save());
+    EXPECT_EQ(window->PagePath(), strTarget);
+    EXPECT_EQ(TextOf(Slurp(strTarget)), "new page");
+}
+
+TEST_F(StudioTest, CrashRecoveryOffersTheEditsBack) {
+    Put(m_strPage, TextPage("Saved"));
+    {
+        auto window = NewWindow();
+        ASSERT_TRUE(window->OpenPage(m_strPage));
+        Play(*window, "key End\ntype  unsaved\n");
+        ASSERT_TRUE(window->Autosave());
+        EXPECT_TRUE(Exists(RecoveryPath(m_strPage)));
+        // The window goes without being closed: the session ended without saving.
+    }
+    EXPECT_EQ(TextOf(Slurp(m_strPage)), "Saved");
+    ASSERT_TRUE(Exists(RecoveryPath(m_strPage)));
+
+    auto window = NewWindow();
+    m_Answers.boxes.push_back(IDYES);
+    ASSERT_TRUE(window->OpenPage(m_strPage));
+    ASSERT_EQ(m_Answers.asked.size(), 1u);
+    EXPECT_NE(m_Answers.asked[0].find("never saved"), std::string::npos) << m_Answers.asked[0];
+    EXPECT_EQ(TextOf(window->Editor()->GetEditText()), "Saved unsaved");
+    EXPECT_TRUE(window->IsModified());
+    ASSERT_TRUE(window->Save());
+    EXPECT_FALSE(Exists(RecoveryPath(m_strPage)));
+    EXPECT_EQ(TextOf(Slurp(m_strPage)), "Saved unsaved");
+}
+
+TEST_F(StudioTest, AutosaveWithoutChangesLeavesNoRecovery) {
+    Put(m_strPage, TextPage("Same"));
+    auto window = NewWindow();
+    ASSERT_TRUE(window->OpenPage(m_strPage));
+    Play(*window, "type x\nkey Back\n");
+    ASSERT_TRUE(window->Autosave());
+    EXPECT_FALSE(Exists(RecoveryPath(m_strPage)));
+}
+
+TEST_F(StudioTest, UnsavedChangesPrompt) {
+    Put(m_strPage, TextPage("Keep"));
+    auto window = NewWindow();
+    ASSERT_TRUE(window->OpenPage(m_strPage));
+    Play(*window, "type more \n");
+    ASSERT_TRUE(window->Autosave());
+
+    m_Answers.boxes.push_back(IDCANCEL);
+    EXPECT_FALSE(window->close());
+    EXPECT_TRUE(window->isVisible());
+    ASSERT_EQ(m_Answers.asked.size(), 1u);
+    EXPECT_NE(m_Answers.asked[0].find("unsaved changes"), std::string::npos);
+    EXPECT_TRUE(window->IsModified());
+
+    m_Answers.boxes.push_back(IDNO);  // discard
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(TextOf(Slurp(m_strPage)), "Keep");
+    EXPECT_FALSE(Exists(RecoveryPath(m_strPage)));
+}
+
+TEST_F(StudioTest, PromptSaveSavesBeforeClosing) {
+    Put(m_strPage, TextPage("One"));
+    auto window = NewWindow();
+    ASSERT_TRUE(window->OpenPage(m_strPage));
+    Play(*window, "key End\ntype  two\n");
+    m_Answers.boxes.push_back(IDYES);
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(TextOf(Slurp(m_strPage)), "One two");
+}
+
+TEST_F(StudioTest, PageWithLossesWarnsAndFirstSaveAsks) {
+    const std::string page = TextPage("Kept") + "<Foo>" + TextPage("Lost");
+    Put(m_strPage, page);
+    auto window = NewWindow();
+    ASSERT_TRUE(window->OpenPage(m_strPage));
+    ASSERT_EQ(m_Answers.asked.size(), 1u);
+    const std::string strOffset = "byte " + std::to_string(page.find("<Foo>"));
+    EXPECT_NE(m_Answers.asked[0].find(strOffset), std::string::npos) << m_Answers.asked[0];
+    EXPECT_NE(m_Answers.asked[0].find("unknown tag"), std::string::npos);
+
+    Play(*window, "key End\ntype !\n");
+    m_Answers.boxes.push_back(IDNO);
+    EXPECT_FALSE(window->Save());
+    EXPECT_EQ(Slurp(m_strPage), page);  // not saved over
+    ASSERT_EQ(m_Answers.asked.size(), 2u);
+    EXPECT_NE(m_Answers.asked[1].find(strOffset), std::string::npos) << m_Answers.asked[1];
+
+    m_Answers.boxes.push_back(IDYES);
+    EXPECT_TRUE(window->Save());
+    EXPECT_EQ(TextOf(Slurp(m_strPage)), "Kept!");
+    EXPECT_EQ(Slurp(m_strPage + "~"), page);
+    // Once confirmed, later saves do not ask again.
+    Play(*window, "type ?\n");
+    EXPECT_TRUE(window->Save());
+    EXPECT_EQ(m_Answers.asked.size(), 3u);
+}
+
+TEST_F(StudioTest, OversizedPageWarnsBeforeSaving) {
+    // Text elements of 1000 bytes each, to just under the reader's limit.
+    std::string page;
+    for (char c = 'a'; page.size() + TextPage(std::string(1000, c)).size() < 20400; ++c)
+        page += TextPage(std::string(1000, c));
+    Put(m_strPage, page);
+    auto window = NewWindow();
+    ASSERT_TRUE(window->OpenPage(m_strPage));
+    ASSERT_TRUE(m_Answers.asked.empty()) << m_Answers.asked[0];
+    Play(*window, "type " + std::string(600, 'z') + "\n");
+    ASSERT_GT(window->Editor()->GetEditText().size(), 20481u);
+
+    m_Answers.boxes.push_back(IDNO);
+    EXPECT_FALSE(window->Save());
+    EXPECT_EQ(Slurp(m_strPage), page);
+    ASSERT_EQ(m_Answers.asked.size(), 1u);
+    EXPECT_NE(m_Answers.asked[0].find("20481"), std::string::npos) << m_Answers.asked[0];
+    EXPECT_NE(m_Answers.asked[0].find("cut after"), std::string::npos) << m_Answers.asked[0];
+}
+
+// A page of nLines short lines: a line break ends a row, so it needs nLines rows.
+std::string LinesPage(int nLines) {
+    std::string strText;
+    for (int i = 1; i <= nLines; ++i)
+        strText += (i > 1 ? "\\n" : "") + std::string("L") + std::to_string(i);
+    return TextPage(strText);
+}
+
+TEST_F(StudioTest, PageOfExactlyAllRowsSavesWithoutWarning) {
+    Put(m_strPage, LinesPage(kMaxRows));
+    auto window = NewWindow();
+    ASSERT_TRUE(window->OpenPage(m_strPage));
+    // Every row of the table is in use, and nothing is left over.
+    EXPECT_FALSE(window->Editor()->m_Row[kMaxRows - 1].IsEndMarker());
+    EXPECT_EQ(window->Editor()->LaidOutEnd().nLink, kEndMark);
+    Play(*window, "key End\ntype !\n");
+    EXPECT_TRUE(window->Save());
+    EXPECT_TRUE(m_Answers.asked.empty()) << m_Answers.asked[0];
+}
+
+TEST_F(StudioTest, PageBeyondTheRowsWarnsBeforeSaving) {
+    Put(m_strPage, LinesPage(kMaxRows + 1));
+    auto window = NewWindow();
+    ASSERT_TRUE(window->OpenPage(m_strPage));
+    ASSERT_TRUE(m_Answers.asked.empty()) << m_Answers.asked[0];
+    Play(*window, "key End\ntype !\n");
+    m_Answers.boxes.push_back(IDNO);
+    EXPECT_FALSE(window->Save());
+    EXPECT_EQ(Slurp(m_strPage), LinesPage(kMaxRows + 1));
+    ASSERT_EQ(m_Answers.asked.size(), 1u);
+    // The last line is the one without a row: it is in the page's only element.
+    EXPECT_NE(m_Answers.asked[0].find("element 0: the page needs more than the 128 rows"),
+              std::string::npos)
+        << m_Answers.asked[0];
+    m_Answers.boxes.push_back(IDYES);
+    EXPECT_TRUE(window->Save());
+    EXPECT_FALSE(window->IsModified());
+}
+
+int RowsInUse(const CTesselEdit& editor) {
+    int nRows = 0;
+    while (nRows < kMaxRows && !editor.m_Row[nRows].IsEndMarker())
+        ++nRows;
+    return nRows;
+}
+
+TEST_F(StudioTest, PageFollowsTheWindowsSize) {
+    std::string strWords;
+    for (int i = 0; i < 60; ++i)
+        strWords += "word ";
+    Put(m_strPage, TextPage(strWords));
+    auto window = NewWindow();
+    ASSERT_TRUE(window->OpenPage(m_strPage));
+    // The page fills the window below the band the tool window floats over.
+    EXPECT_EQ(window->PageWidget()->parentWidget(), window->centralWidget());
+    EXPECT_EQ(window->PageWidget()->y(), 95);
+
+    window->resize(400, 400);
+    QCoreApplication::processEvents();
+    CRect narrow;
+    window->Editor()->GetClientRect(&narrow);
+    EXPECT_EQ(narrow.Width(), window->PageWidget()->width());
+    EXPECT_EQ(narrow.Height(), window->PageWidget()->height());
+    const int nNarrowRows = RowsInUse(*window->Editor());
+
+    window->resize(1200, 500);
+    QCoreApplication::processEvents();
+    CRect wide;
+    window->Editor()->GetClientRect(&wide);
+    EXPECT_EQ(wide.Width(), window->PageWidget()->width());
+    EXPECT_GT(wide.Width(), narrow.Width());
+    // The same words, wrapped at a width three times as large, take fewer rows.
+    EXPECT_LT(RowsInUse(*window->Editor()), nNarrowRows);
+    EXPECT_FALSE(window->IsModified());
+}
+
+TEST_F(StudioTest, ProjectListsReachTheEditor) {
+    Put(m_strPage, TextPage("P"));
+    Put(m_strDir + "/other.tsm", TextPage("O"));
+    Put(m_strDir + "/bell.wav", "");
+    Put(m_strDir + "/tessel-project.ini", "3 summary\n");
+    auto window = NewWindow();
+    ASSERT_TRUE(window->OpenPage(m_strPage));
+    const CTesselEdit& editor = *window->Editor();
+    EXPECT_EQ(editor.m_saPage, (CStringArray{"other"}));
+    EXPECT_EQ(editor.m_saMedia, (CStringArray{"1,bell.wav"}));
+    EXPECT_EQ(editor.m_saIdent, (CStringArray{"3 summary"}));
+    // The editor puts the folder before the page's file names as it stands: it ends with a
+    // separator.
+    EXPECT_EQ(editor.ProjectDirectory(), m_strDir + "/");
+}
+
+TEST_F(StudioTest, ViewSettingsAreRememberedAndApplied) {
+    Put(m_strPage, TextPage("View"));
+    {
+        auto window = NewWindow();
+        ASSERT_TRUE(window->OpenPage(m_strPage));
+        Play(*window, "type x\n");
+        ViewSettings view = window->View();
+        view.dZoom = 1.5;
+        view.nLineSpace = 6;
+        view.crHotLink = RGB(200, 0, 0);
+        window->SetView(view);
+        EXPECT_EQ(window->Editor()->m_dZoom, 1.5);
+        EXPECT_EQ(window->Editor()->m_nLineSpace, 6);
+        EXPECT_TRUE(window->IsModified());  // the edit stays
+        EXPECT_EQ(TextOf(window->Editor()->GetEditText()), "xView");
+        m_Answers.boxes.push_back(IDNO);
+        window->close();
+    }
+    auto window = NewWindow();
+    EXPECT_EQ(window->View().dZoom, 1.5);
+    EXPECT_EQ(window->View().nLineSpace, 6);
+    EXPECT_EQ(window->View().crHotLink, RGB(200, 0, 0));
+    EXPECT_EQ(window->Editor()->m_dZoom, 1.5);
+    ViewSettings plain;
+    window->SetView(plain);
+}
+
+TEST_F(StudioTest, StatusShowsElementAndFormat) {
+    Put(m_strPage, "<Font('Arial',14,1,0,0)><Color(0,0,0)>Bold</Color></Font>");
+    auto window = NewWindow();
+    ASSERT_TRUE(window->OpenPage(m_strPage));
+    Play(*window, "key Right\n");
+    const std::string strStatus = window->StatusText().toStdString();
+    EXPECT_NE(strStatus.find("Text"), std::string::npos) << strStatus;
+    EXPECT_NE(strStatus.find("Arial"), std::string::npos) << strStatus;
+}
+
+TEST_F(StudioTest, BinaryFileOpensWithAWarning) {
+    // A picture's first bytes: a NUL at byte 8 ends what the reader takes.
+    std::string bytes("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
+    for (int i = 0; i < 256; ++i)
+        bytes += static_cast<char>(i);
+    Put(m_strPage, bytes);
+    auto window = NewWindow();
+    ASSERT_TRUE(window->OpenPage(m_strPage));
+    ASSERT_EQ(m_Answers.asked.size(), 1u);
+    EXPECT_NE(m_Answers.asked[0].find("byte 8: a NUL byte"), std::string::npos)
+        << m_Answers.asked[0];
+    m_Answers.boxes.push_back(IDNO);
+    EXPECT_FALSE(window->Save());
+    EXPECT_EQ(Slurp(m_strPage), bytes);
+}
+
+TEST_F(StudioTest, FolderIsNoPage) {
+    Put(m_strPage, TextPage("Still here"));
+    auto window = NewWindow();
+    ASSERT_TRUE(window->OpenPage(m_strPage));
+    Play(*window, "type x\n");
+    EXPECT_FALSE(window->OpenPage(m_strDir));
+    ASSERT_EQ(m_Answers.asked.size(), 1u);  // no question about the changes first
+    EXPECT_NE(m_Answers.asked[0].find("Cannot open " + m_strDir), std::string::npos)
+        << m_Answers.asked[0];
+    EXPECT_EQ(window->PagePath(), m_strPage);
+    EXPECT_TRUE(window->IsModified());
+}
+
+// The menu entry with that text (accelerator marks left out).
+QAction* Action(QWidget& window, const QString& text) {
+    for (QAction* pAction : window.findChildren<QAction*>()) {
+        if (pAction->text().remove('&') == text) return pAction;
+    }
+    return nullptr;
+}
+
+TEST_F(StudioTest, EditMenuSendsUndoAndRedo) {
+    Put(m_strPage, TextPage("Base"));
+    auto window = NewWindow();
+    ASSERT_TRUE(window->OpenPage(m_strPage));
+    Play(*window, "type new \n");
+    ASSERT_NE(Action(*window, "Undo"), nullptr);
+    Action(*window, "Undo")->trigger();
+    EXPECT_EQ(TextOf(window->Editor()->GetEditText()), "Base");
+    EXPECT_FALSE(window->IsModified());  // back where it was saved
+    Action(*window, "Redo")->trigger();
+    EXPECT_EQ(TextOf(window->Editor()->GetEditText()), "new Base");
+}
+
+TEST_F(StudioTest, ProjectFolderMenuRescansTheLists) {
+    Put(m_strPage, TextPage("P"));
+    const std::string strOther = m_strDir + "/elsewhere";
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(strOther)));
+    Put(strOther + "/chapter.tsm", TextPage("C"));
+    auto window = NewWindow();
+    ASSERT_TRUE(window->OpenPage(m_strPage));
+    EXPECT_TRUE(window->Editor()->m_saPage.empty());
+    m_Answers.files.push_back(strOther);
+    Action(*window, "Project Folder...")->trigger();
+    EXPECT_EQ(window->ProjectDirectory(), strOther);
+    EXPECT_EQ(window->Editor()->ProjectDirectory(), strOther + "/");
+    EXPECT_EQ(window->Editor()->m_saPage, (CStringArray{"chapter"}));
+}
+
+TEST_F(StudioTest, RecentFilesNewestFirst) {
+    auto window = NewWindow();
+    for (const char* name : {"one.tsm", "two.tsm", "one.tsm"}) {
+        Put(m_strDir + "/" + name, TextPage(name));
+        ASSERT_TRUE(window->OpenPage(m_strDir + "/" + name));
+    }
+    const QStringList recent = window->RecentFiles();
+    ASSERT_GE(recent.size(), 2);
+    EXPECT_EQ(recent[0].toStdString(), m_strDir + "/one.tsm");
+    EXPECT_EQ(recent[1].toStdString(), m_strDir + "/two.tsm");
+    EXPECT_EQ(recent.count(recent[0]), 1);
+}
+
+TEST_F(StudioTest, UntitledPageAutosavesUnderTheStateFolder) {
+    const QByteArray old = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", QByteArray::fromStdString(m_strDir));
+    auto window = NewWindow();
+    Play(*window, "type draft\n");
+    ASSERT_TRUE(window->Autosave());
+    const std::string strRecovery = window->RecoveryFile();
+    EXPECT_EQ(strRecovery.rfind(m_strDir + "/tessel-studio/untitled-", 0), 0u) << strRecovery;
+    EXPECT_EQ(TextOf(Slurp(strRecovery)), "draft");
+    m_Answers.boxes.push_back(IDNO);  // discard
+    EXPECT_TRUE(window->close());
+    EXPECT_FALSE(Exists(strRecovery));
+    if (old.isNull()) {
+        qunsetenv("XDG_STATE_HOME");
+    } else {
+        qputenv("XDG_STATE_HOME", old);
+    }
+}
+
+TEST(StudioProgram, WaylandSessionsRunThroughXWayland) {
+    EXPECT_EQ(PlatformForSession("", "wayland-0", ":0"), "xcb");
+    // A platform the user chose stays.
+    EXPECT_EQ(PlatformForSession("wayland", "wayland-0", ":0"), "");
+    EXPECT_EQ(PlatformForSession("offscreen", "wayland-0", ""), "");
+    // Without XWayland there is no X server to run through; without Wayland nothing changes.
+    EXPECT_EQ(PlatformForSession("", "wayland-0", ""), "");
+    EXPECT_EQ(PlatformForSession("", "", ":0"), "");
+    EXPECT_EQ(PlatformForSession("", "", ""), "");
+}
+
+TEST(StudioProgram, PrintsVersionAndHelp) {
+    QProcess process;
+    process.start(TESSEL_STUDIO, {"--version"});
+    ASSERT_TRUE(process.waitForFinished());
+    EXPECT_EQ(process.exitCode(), 0);
+    EXPECT_EQ(process.readAllStandardOutput().toStdString(),
+              std::string("tessel-studio ") + TESSEL_VERSION + "\n");
+    process.start(TESSEL_STUDIO, {"--help"});
+    ASSERT_TRUE(process.waitForFinished());
+    EXPECT_NE(process.readAllStandardOutput().indexOf("usage: tessel-studio"), -1);
+    process.start(TESSEL_STUDIO, {"--nonsense"});
+    ASSERT_TRUE(process.waitForFinished());
+    EXPECT_EQ(process.exitCode(), 2);
+}
+
+}  // namespace
+}  // namespace tessel::studio
