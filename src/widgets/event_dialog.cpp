@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "document/gbk_char.h"
+#include "document/link_slots.h"
 #include "platform/controls.h"
 #include "platform/file_dialog.h"
 #include "platform/file_path.h"
@@ -87,10 +88,6 @@ const DlgTemplate kEventTemplate = {D::IDD, "Exsiting Event Setting", "Setting A
 namespace {
 
 using Ids = std::vector<int>;
-
-bool IsMediaCode(int nCode) {
-    return nCode >= 10 && nCode <= 13;
-}
 
 // Every field an action may light; they all go grey when another action is picked.
 Ids FieldsOf(int nCode) {
@@ -283,7 +280,7 @@ CWnd* CEventDlg::GetMessageWnd() const {
 
 BOOL CEventDlg::OnInitDialog() {
     const int nCode = m_nAction;
-    if ((nCode == 21 || nCode == 22) && !m_strPage.empty()) m_bActivatePage = 1;
+    if (tessel::slots::IsScoreAction(nCode) && !m_strPage.empty()) m_bActivatePage = 1;
     m_nAction = IndexOfCode(nCode);
 
     using namespace tessel::widgets;
@@ -377,7 +374,7 @@ void CEventDlg::OnCommand(int nID, UINT nCode) {
 // The fields of the action m_nAction indexes, with those its boxes govern as the boxes are.
 void CEventDlg::EnableActionFields() {
     const int nCode = CodeOfIndex(m_nAction);
-    if (IsMediaCode(nCode)) {
+    if (tessel::slots::IsMediaAction(nCode)) {
         for (const int nID : {IDC_FILE, IDC_BROWSE, IDC_CONNECT})
             EnableItem(nID, true);
         // Without a file the host's media are meant, when it has any.
@@ -388,7 +385,7 @@ void CEventDlg::EnableActionFields() {
         EnableMediaFields(IsDlgButtonChecked(IDC_CONNECT) != 0);
         return;
     }
-    if (nCode == 21 || nCode == 22) {
+    if (tessel::slots::IsScoreAction(nCode)) {
         EnableItem(IDC_ACTIVATE_PAGE, true);
         const bool bActivate = IsDlgButtonChecked(IDC_ACTIVATE_PAGE) != 0;
         for (const int nID : {IDC_PAGE, IDC_LEFT, IDC_TOP, IDC_RIGHT, IDC_BOTTOM})
