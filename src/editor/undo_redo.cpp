@@ -53,13 +53,15 @@ void CTesselEdit::SetListener(Listener listener) {
 void CTesselEdit::NotifyListener() {
     CTesselEdit* pFocus = EditorById(g_nFocusEdit);
     if (!pFocus) pFocus = this;
-    HeardState now{pFocus->Positions(), {}, pFocus->CurrentFormat()};
-    if (pFocus->m_pList)
+    HeardState now{pFocus->Positions(), m_NotifiedOffsets, pFocus->CurrentFormat()};
+    const bool bChanged = m_nRevision != m_nNotifiedRevision;
+    // The offsets follow from the positions on an unchanged page: they are walked for only
+    // when the page or the positions changed, not for every tick and mouse move.
+    if (pFocus->m_pList && (bChanged || !(now.positions == m_NotifiedPositions)))
         now.offsets = {tessel::editor::DocumentOffsetOf(*pFocus->m_pList, now.positions.cursor),
                        tessel::editor::DocumentOffsetOf(*pFocus->m_pList, now.positions.selStart),
                        tessel::editor::DocumentOffsetOf(*pFocus->m_pList, now.positions.selEnd)};
     const HeardState before{m_NotifiedPositions, m_NotifiedOffsets, m_NotifiedFormat};
-    const bool bChanged = m_nRevision != m_nNotifiedRevision;
     const bool bMoved = now.Moved(before);
     const bool bFormat = !(now.format == before.format);
     m_nNotifiedRevision = m_nRevision;
@@ -68,6 +70,7 @@ void CTesselEdit::NotifyListener() {
     m_NotifiedFormat = now.format;
     // A listener may do anything, closing the editor included: the calls use a copy, and
     // nothing of the editor is used after them.
+    if (!bChanged && !bMoved && !bFormat) return;
     const Listener listener = m_Listener;
     if (bChanged && listener.onChanged) listener.onChanged();
     if (bMoved && listener.onSelectionChanged) listener.onSelectionChanged();
