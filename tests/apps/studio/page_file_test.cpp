@@ -11,22 +11,14 @@
 #include "markup/markup_limits.h"
 #include "page_file.h"
 #include "project.h"
+#include "studio_files.h"
 
 namespace tessel::studio {
 namespace {
 
-std::string Slurp(const std::string& strPath) {
-    std::ifstream in(strPath, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void Put(const std::string& strPath, const std::string& bytes) {
-    std::ofstream(strPath, std::ios::binary) << bytes;
-}
-
-std::string TextPage(const std::string& strText) {
-    return "<Font('Arial',12,0,0,0)><Color(0,0,0)>" + strText + "</Color></Font>";
-}
+using test::Put;
+using test::Slurp;
+using test::TextPage;
 
 TEST(PageFile, SavesBytesKeepsBackupAndMode) {
     QTemporaryDir dir;

@@ -24,26 +24,18 @@
 #include "platform/file_dialog.h"
 #include "platform/gbk.h"
 #include "player.h"
+#include "studio_files.h"
 #include "studio_window.h"
 
 namespace tessel::studio {
 namespace {
 
-std::string Slurp(const std::string& strPath) {
-    std::ifstream in(strPath, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void Put(const std::string& strPath, const std::string& bytes) {
-    std::ofstream(strPath, std::ios::binary) << bytes;
-}
+using test::Put;
+using test::Slurp;
+using test::TextPage;
 
 bool Exists(const std::string& strPath) {
     return QFile::exists(QString::fromStdString(strPath));
-}
-
-std::string TextPage(const std::string& strText) {
-    return "<Font('Arial',12,0,0,0)><Color(0,0,0)>" + strText + "</Color></Font>";
 }
 
 // The text of a page as the markup reader reads it: its Text elements' texts in order.
