@@ -4,16 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
-#include "document/gbk_char.h"
-#include "document/my_list.h"
-#include "markup/diagnostics.h"
-#include "markup/markup_limits.h"
-#include "markup/word_analyzer.h"
+#include "markup/findings.h"
 #include "platform/gbk.h"
 
 namespace tessel::studio {
@@ -83,150 +79,18 @@ std::string Bytes(long long n) {
     return std::to_string(n) + (n == 1 ? " byte" : " bytes");
 }
 
-// A piece of GBK markup quoted for the user, at most nMax bytes, whole characters only.
-std::string Quote(std::string_view gbk, size_t nMax = 40) {
-    size_t n = 0;
-    while (n < gbk.size() && n < nMax)
-        n += static_cast<unsigned char>(gbk[n]) >= 0x80 ? 2 : 1;
-    n = std::min(n, gbk.size());
-    std::string out = "\"";
-    for (const char c : platform::GbkToUtf8(gbk.substr(0, n))) {
-        if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            out += '?';
-        } else {
-            out += c;
-        }
-    }
-    return out + (n < gbk.size() ? "...\"" : "\"");
+// A finding of the markup library as the user reads it: UTF-8, with the place a read cuts
+// oversized markup told in the same sentence.
+Finding ForUser(const markup::MarkupFinding& finding) {
+    std::string strText = finding.strText;
+    if (!finding.strCutAt.empty()) strText += "; " + finding.strCutAt;
+    return {finding.strWhere, platform::GbkToUtf8(strText)};
 }
 
-// The offset of the character boundary at or before nOffset (GBK: a byte from 0x80 on leads
-// a two-byte character).
-size_t CharBoundaryBefore(std::string_view gbk, size_t nOffset) {
-    size_t n = 0;
-    while (n < gbk.size()) {
-        const size_t nNext = n + static_cast<size_t>(tessel::CharLength(gbk, n));
-        if (nNext > nOffset) break;
-        n = nNext;
-    }
-    return n;
-}
-
-class Collector : public IMarkupSink {
-  public:
-    void Report(const MarkupDiagnostic& diag) override {
-        if (diag.bLoss) m_Diags.push_back(diag);
-    }
-    std::vector<MarkupDiagnostic> m_Diags;
-};
-
-// Where the reader stops taking markup longer than it reads, and what lies on both sides.
-std::string DescribeCut(std::string_view markup) {
-    const size_t nCut = CharBoundaryBefore(markup, kMaxMarkupBytes);
-    const size_t nBefore = CharBoundaryBefore(markup, nCut > 30 ? nCut - 30 : 0);
-    return "the markup is " + Bytes(static_cast<long long>(markup.size())) +
-           " and a read takes only the first " + std::to_string(kMaxMarkupBytes) +
-           ": it is cut after " + Quote(markup.substr(nBefore, nCut - nBefore)) + "; the last " +
-           Bytes(static_cast<long long>(markup.size() - nCut)) + ", from " +
-           Quote(markup.substr(nCut)) + " on, are lost";
-}
-
-std::string DescribeRead(const MarkupDiagnostic& d, std::string_view markup) {
-    // The tag or text at the offset, up to its tag close when one comes soon.
-    std::string strAt = "\"\"";
-    if (d.nOffset >= 0 && static_cast<size_t>(d.nOffset) < markup.size()) {
-        std::string_view rest = markup.substr(static_cast<size_t>(d.nOffset));
-        const size_t nClose = rest.find('>');
-        if (nClose != std::string_view::npos && nClose < 48) rest = rest.substr(0, nClose + 1);
-        strAt = Quote(rest, 48);
-    }
-    switch (d.nIssue) {
-        case MarkupIssue::kUnknownTag:
-            return "unknown tag " + strAt + ": reading stops here, " + Bytes(d.nLength) +
-                   " are not read";
-        case MarkupIssue::kMarkupTooLong:
-            return DescribeCut(markup);
-        case MarkupIssue::kEmbeddedNul:
-            return "a NUL byte ends the markup: " + Bytes(d.nLength) + " after it are not read";
-        case MarkupIssue::kTextRunTooLong:
-            return "a text run longer than " + std::to_string(kMaxTextRunBytes) +
-                   " bytes is cut: " + Bytes(d.nLength) + " of it are dropped";
-        case MarkupIssue::kTextParamTooLong:
-            return "a text parameter longer than " + std::to_string(kMaxTextParamBytes) +
-                   " bytes is cut: " + Bytes(d.nLength) + " of it are dropped";
-        case MarkupIssue::kNumberTooLong:
-            return "a number longer than " + std::to_string(kMaxNumberChars) + " characters is cut";
-        case MarkupIssue::kTooManyParams:
-            return "a tag with more than " + std::to_string(kMaxParams) +
-                   " parameters: the rest (" + Bytes(d.nLength) + ") are ignored";
-        case MarkupIssue::kUnclosedTag:
-            return "the tag " + strAt + " is never closed and is read as text";
-        case MarkupIssue::kMissingListClose:
-            return "the parameter list " + strAt + " is not closed";
-        case MarkupIssue::kIncompleteCharacter:
-            return "a two-byte character is cut off at the end and dropped";
-        default:
-            return "the read changes the markup here " + strAt;
-    }
-}
-
-std::string DescribeWrite(const MarkupDiagnostic& d) {
-    switch (d.nIssue) {
-        case MarkupIssue::kParamNotWritable:
-            return "a value cannot be written whole" +
-                   (d.strDetail.empty() ? std::string() : ": " + Quote(d.strDetail) + " dropped");
-        case MarkupIssue::kHotLinkNotWritable:
-            return "the hot-link action " + std::to_string(d.nValue) +
-                   " has no markup form: the link is lost";
-        case MarkupIssue::kTextNotWritable:
-            return "the text cannot be written whole" +
-                   (d.strDetail.empty() ? std::string() : ": " + Quote(d.strDetail) + " dropped");
-        case MarkupIssue::kTextSplit:
-            return "the text is longer than one run: it is written as " + std::to_string(d.nValue) +
-                   " separate elements";
-        case MarkupIssue::kKindNotWritable:
-            return "an element of kind " + std::to_string(d.nValue) +
-                   " has no markup form and is not written";
-        default:
-            return "the writer changes this element";
-    }
-}
-
-// The read findings of the markup; the elements read go to list.
-std::vector<Finding> ReadFindings(std::string_view bytes, CMyList& list) {
-    const std::string strText(bytes);  // NUL-terminated for the reader
-    const CWordAnalyzer analyzer;
-    Collector sink;
-    analyzer.Convert(strText.c_str(), &list, &sink);
-    std::vector<MarkupDiagnostic> diags = std::move(sink.m_Diags);
-    // The reader sees the bytes up to the first NUL only; what lies after it is lost too,
-    // unless the read had already stopped before it.
-    const size_t nNul = bytes.find('\0');
-    if (nNul != std::string_view::npos && nNul + 1 < bytes.size()) {
-        const bool bStopped = std::any_of(diags.begin(), diags.end(), [&](const auto& d) {
-            return (d.nIssue == MarkupIssue::kUnknownTag ||
-                    d.nIssue == MarkupIssue::kMarkupTooLong ||
-                    d.nIssue == MarkupIssue::kEmbeddedNul) &&
-                   d.nOffset >= 0 && static_cast<size_t>(d.nOffset) <= nNul;
-        });
-        if (!bStopped) {
-            MarkupDiagnostic d;
-            d.nIssue = MarkupIssue::kEmbeddedNul;
-            d.nOffset = static_cast<int>(nNul);
-            d.nLength = static_cast<int>(bytes.size() - nNul - 1);
-            diags.push_back(d);
-        }
-    }
-    std::stable_sort(diags.begin(), diags.end(),
-                     [](const auto& a, const auto& b) { return a.nOffset < b.nOffset; });
+std::vector<Finding> LossesOnly(const std::vector<markup::MarkupFinding>& findings) {
     std::vector<Finding> out;
-    for (const MarkupDiagnostic& d : diags) {
-        out.push_back({d.nOffset >= 0 ? "byte " + std::to_string(d.nOffset) : std::string(),
-                       DescribeRead(d, bytes)});
+    for (const markup::MarkupFinding& finding : findings) {
+        if (finding.bLoss) out.push_back(ForUser(finding));
     }
     return out;
 }
@@ -341,32 +205,11 @@ std::string RecoveryPath(const std::string& strPagePath) {
 }
 
 std::vector<Finding> LossesOfPage(std::string_view bytes) {
-    CMyList list;
-    std::vector<Finding> out = ReadFindings(bytes, list);
-    std::vector<int> kinds;
-    for (const CLink* p = list.FirstLink(); p; p = p->m_pNext)
-        kinds.push_back(p->m_nKind);
-    const CWordAnalyzer analyzer;
-    Collector sink;
-    std::string strWritten;
-    analyzer.CodeGeneration(strWritten, &list, 0, &sink);
-    for (const MarkupDiagnostic& d : sink.m_Diags) {
-        std::string strWhere;
-        if (d.nElement >= 0) {
-            strWhere = "element " + std::to_string(d.nElement);
-            if (static_cast<size_t>(d.nElement) < kinds.size())
-                strWhere += " (" + KindName(kinds[static_cast<size_t>(d.nElement)]) + ")";
-        }
-        out.push_back({strWhere, DescribeWrite(d)});
-    }
-    if (strWritten.size() > static_cast<size_t>(kMaxMarkupBytes))
-        out.push_back({"written back", DescribeCut(strWritten)});
-    return out;
+    return LossesOnly(markup::CheckPage(bytes));
 }
 
 std::vector<Finding> LossesOnReopen(std::string_view markup) {
-    CMyList list;
-    return ReadFindings(markup, list);
+    return LossesOnly(markup::CheckReopen(markup));
 }
 
 std::string FindingsText(const std::vector<Finding>& findings, size_t nMax) {

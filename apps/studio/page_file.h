@@ -33,25 +33,28 @@ std::string BackupPath(const std::string& strPagePath);
 // changes.
 std::string RecoveryPath(const std::string& strPagePath);
 
-// One thing a read or a write of the markup drops or cuts, in plain words (UTF-8).
+// One thing a read or a write of the markup drops or cuts, in plain words (UTF-8): the markup
+// library's finding, worded as `tessel check` words it.
 struct Finding {
-    std::string strWhere;  // "byte 120", "element 3 (Image)", or empty
+    std::string strWhere;  // "byte 120", "element 3 (Image), Command[0]", or empty
     std::string strText;
 };
 
 // What reading the markup (as bytes, NULs included) and writing the elements back loses:
 // the reader's findings with byte offsets, the writer's with element numbers, and markup that,
-// written back, is longer than a read takes. Notes (nothing lost) are left out.
+// written back, is longer than a read takes (with the place a read would cut it). Notes
+// (nothing lost) are left out.
 std::vector<Finding> LossesOfPage(std::string_view bytes);
 
-// What a page about to be saved would lose when it is opened again: markup longer than a
-// read takes (with the place it would be cut), and values the writer cannot write whole.
+// What a page about to be saved would lose when it is opened again: what a read of its markup
+// drops or cuts, markup longer than a read takes with the place it would be cut.
 std::vector<Finding> LossesOnReopen(std::string_view markup);
 
 // The findings as lines "where: text", at most nMax of them, then "... and N more".
 std::string FindingsText(const std::vector<Finding>& findings, size_t nMax = 12);
 
-// A name for an element kind that an author understands ("Edit frame", "Page score").
+// A name for an element kind that an author understands ("Edit frame", "Page score"), for
+// the status bar. Findings name kinds as their tags are written ("Edit", "PageScore").
 std::string KindName(int nKind);
 
 }  // namespace tessel::studio

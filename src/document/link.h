@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "document/object_ptr.h"
@@ -61,6 +62,12 @@ class CLink {
     ~CLink();
     CLink(const CLink&) = delete;
     CLink& operator=(const CLink&) = delete;
+
+    // Elements are made and freed by the hundred (a page read, a list cleared): the memory
+    // of elements freed on a thread is kept for the next elements made on it, up to a limit.
+    // Each element is still made with new and freed with delete, one by one.
+    static void* operator new(std::size_t nSize);
+    static void operator delete(void* p, std::size_t nSize) noexcept;
 
     int m_nKind = kKindText;
     LINKPARAM m_Font[kFontSlots];    // [0] face, [1] size, [2] italic, [3] bold, [4] underline

@@ -110,6 +110,42 @@ bool Scanner::Find(int& p, int nPrev, IsBracket isBracket, char cAscii,
     return false;
 }
 
+namespace {
+// Bytes the scan for a tag close stops at: the two ASCII closes, NUL and every byte that
+// starts a two-byte character.
+struct TagStops {
+    bool b[256] = {};
+    constexpr TagStops() {
+        b[static_cast<unsigned char>('>')] = b[static_cast<unsigned char>(')')] = b[0] = true;
+        for (int c = 0x80; c < 256; ++c)
+            b[c] = true;
+    }
+};
+constexpr TagStops kTagStops;
+}  // namespace
+
+bool Scanner::FindTagCloseNotingList(int& p, int& nListClose) const {
+    nListClose = -1;
+    int nPrev = -1;
+    while (More(p)) {
+        // As in Find: plain ASCII bytes other than the two closes are stepped over at once.
+        int s = p;
+        while (p < nEnd && !kTagStops.b[Byte(t, p)])
+            ++p;
+        if (p > s) nPrev = p - 1;
+        if (!More(p)) break;
+        if (IsTagClose(t, p, nEnd)) {
+            if (!EscapedBefore(p, nPrev)) return true;
+        } else if (nListClose < 0 && IsListClose(t, p, nEnd) && !EscapedBefore(p, nPrev)) {
+            nListClose = p;
+        }
+        nPrev = p;
+        p += Len(p);
+    }
+    p = std::max(p, nEnd + 1);
+    return false;
+}
+
 // The symbol tests are passed as lambdas so that they are inlined into the scan loop.
 bool Scanner::FindTagOpen(int& p, int nPrev) const {
     return Find(

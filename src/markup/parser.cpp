@@ -1,8 +1,11 @@
 // Reading markup into elements.
 #include <algorithm>
+#include <array>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <initializer_list>
+#include <memory>
 #include <vector>
 
 #include "document/link_slots.h"
@@ -132,8 +135,11 @@ struct Reader : Scanner {
         out.assign(t + s, nKeep - s);
     }
 
-    // Decodes the tag from its tag open (first) to its tag close (last).
-    void Resolve(MESSAGE& msg, int first, int last) const {
+    // Decodes the tag from its tag open (first) to its tag close (last). nListClose is the
+    // first unescaped list close of the tag when the caller's scan noted it (-1 for none),
+    // kListCloseUnknown when it has to be looked for.
+    static constexpr int kListCloseUnknown = -2;
+    void Resolve(MESSAGE& msg, int first, int last, int nListClose = kListCloseUnknown) const {
         msg.nParamNum = 0;
         Scanner tag = Until(last - 1);
         int p = first + Len(first);
@@ -143,15 +149,13 @@ struct Reader : Scanner {
             Report(MarkupIssue::kEmptyTag, false, first, last - first + 1);
             return;
         }
-        char szWord[kTokenBufferBytes];
-        Copy(tag.NextToken(p), szWord);
-        CWordAnalyzer wa;
-        if (IsSlash(szWord, 0, 1)) {
-            Copy(tag.NextToken(p), szWord);
-            if (int prop = wa.GetPropertyID(szWord); prop != CWordAnalyzer::kNoKeyword) {
+        std::string_view word = Word(tag, p);
+        if (IsSlashToken(word)) {
+            word = Word(tag, p);
+            if (int prop = PropertyKeyword(word); prop != CWordAnalyzer::kNoKeyword) {
                 msg.nType = CWordAnalyzer::kPropertyClose;
                 msg.nID = prop;
-            } else if (int id = wa.GetCommandID(szWord); id != CWordAnalyzer::kNoKeyword) {
+            } else if (int id = CommandKeyword(word); id != CWordAnalyzer::kNoKeyword) {
                 msg.nType = CWordAnalyzer::kCommandClose;
                 msg.nID = id;
             } else {
@@ -160,10 +164,10 @@ struct Reader : Scanner {
             return;
         }
         // Property tags are the most frequent: they are looked up first.
-        if (int prop = wa.GetPropertyID(szWord); prop != CWordAnalyzer::kNoKeyword) {
+        if (int prop = PropertyKeyword(word); prop != CWordAnalyzer::kNoKeyword) {
             msg.nType = CWordAnalyzer::kPropertyOpen;
             msg.nID = prop;
-        } else if (int id = wa.GetCommandID(szWord); id != CWordAnalyzer::kNoKeyword) {
+        } else if (int id = CommandKeyword(word); id != CWordAnalyzer::kNoKeyword) {
             msg.nType = CWordAnalyzer::kCommandTag;
             msg.nID = id;
         } else {
@@ -172,14 +176,21 @@ struct Reader : Scanner {
         }
         tag.SkipSpace(p);
         int nOpen = p;
-        std::string_view tok = tag.NextToken(p);
+        std::string_view tok = Word(tag, p);
         if (tok != "(" && tok != "\xA3\xA8") {
             Params(msg.Param, msg.nParamNum, 1, 0);  // no list: nothing given
             return;
         }
         int nClose = p;
         int nLast = last - 1;
-        if (tag.FindListClose(nClose, nOpen)) {
+        bool bClosed;
+        if (nListClose == -1 || nListClose > nOpen) {
+            bClosed = nListClose >= 0;
+            nClose = nListClose;
+        } else {
+            bClosed = tag.FindListClose(nClose, nOpen);
+        }
+        if (bClosed) {
             nLast = nClose - 1;
         } else {
             Report(MarkupIssue::kMissingListClose, true, nOpen, last - nOpen);
@@ -187,10 +198,38 @@ struct Reader : Scanner {
         Params(msg.Param, msg.nParamNum, p, nLast);
     }
 
-    static void Copy(std::string_view tok, char* out) {
-        if (!tok.empty()) memcpy(out, tok.data(), tok.size());
-        out[tok.size()] = '\0';
+    // The token at p, as NextToken reads it; a run of letters and digits and the ASCII
+    // symbols that open a list or mark a closing tag, which are most tags' tokens, are read
+    // here directly.
+    static std::string_view Word(const Scanner& tag, int& p) {
+        if (p > tag.nEnd) return tag.NextToken(p);
+        const char* t = tag.t;
+        if (IsAlnum(t[p])) {
+            int s = p;
+            while (p <= tag.nEnd && p - s < kMaxKeywordChars && IsAlnum(t[p]))
+                ++p;
+            return {t + s, static_cast<size_t>(p - s)};
+        }
+        if (t[p] == '(' || t[p] == '/') return {t + p++, 1};
+        return tag.NextToken(p);
     }
+
+    // The closing-tag mark as a token: "/" or the full-width one. (A token that starts
+    // with "/" is that one character.)
+    static bool IsSlashToken(std::string_view tok) {
+        return !tok.empty() && (tok[0] == '/' || (tok.size() >= 2 && Byte(tok.data(), 0) == 0xA3 &&
+                                                  Byte(tok.data(), 1) == 0xAF));
+    }
+
+    // The ASCII bytes that stand for themselves in a text run: all but the line breaks, the
+    // tab, the escape, "&", the tag open and the ending zero.
+    static constexpr std::array<bool, 0x80> kPlainAscii = [] {
+        std::array<bool, 0x80> plain{};
+        for (int c = 0; c < 0x80; ++c)
+            plain[c] = c != '\r' && c != '\n' && c != '\t' && c != '\\' && c != '&' && c != '<' &&
+                       c != '\0';
+        return plain;
+    }();
 
     // End of the stretch from q (before nStop) of characters that stand for themselves: no
     // line break, tab, escape, "&" or tag open, and no character cut in half.
@@ -199,9 +238,7 @@ struct Reader : Scanner {
         while (r < nStop) {
             unsigned char c = Byte(t, r);
             if (c < 0x80) {
-                if (c == '\r' || c == '\n' || c == '\t' || c == '\\' || c == '&' || c == '<' ||
-                    c == '\0')
-                    break;
+                if (!kPlainAscii[c]) break;
                 ++r;
             } else {
                 if (r + 2 > nStop || t[r + 1] == '\0') break;
@@ -225,8 +262,9 @@ struct Reader : Scanner {
         bool bProtected = !bBoundary && p > 0 && t[p - 1] == '&';
         if (More(p) && IsTagOpen(t, p, nEnd) && !bProtected) {
             int nClose = p;
-            if (FindTagClose(nClose, -1)) {
-                Resolve(msg, p, nClose);
+            int nListClose = -1;
+            if (FindTagCloseNotingList(nClose, nListClose)) {
+                Resolve(msg, p, nClose, nListClose);
                 p = nClose + Len(nClose);
                 return;
             }
@@ -304,26 +342,42 @@ void SetNumber(LINKPARAM& slot, int nValue) {
     slot.nValue = nValue;
 }
 
+// dst is a slot of a new element: its text is still empty, so only a text is copied.
 void CopyParam(LINKPARAM& dst, const PARAMTER& src) {
     dst.nType = src.nType;
     dst.nValue = src.nValue;
-    dst.strText = src.strText;
+    if (!src.strText.empty()) dst.strText = src.strText;
 }
 
-// The four property stacks of one conversion; each keeps its base entry.
+// The four property stacks of one conversion; each keeps its base entry. The font and
+// hot-link stacks hold texts: their closed entries are kept (past nFont, nHotLink) and
+// reused by the next opening tag, so that their texts keep their room.
 struct Properties {
     std::vector<FontEntry> font{{"\xCB\xCE\xCC\xE5", 12, 0, 0, 0}};  // 宋体
     std::vector<ColorEntry> color{{0, 0, 0}};
     std::vector<int> footnote{kFootNoteNormal};
     std::vector<HotLinkEntry> hotlink{HotLinkEntry{}};
+    std::size_t nFont = 1;     // open font entries, the base included
+    std::size_t nHotLink = 1;  // open hot-link entries, the base included
+
+    // The entry above the open ones, made when there is none yet.
+    template <class Entry>
+    static Entry& Above(std::vector<Entry>& stack, std::size_t nOpen) {
+        if (nOpen == stack.size()) stack.emplace_back();
+        return stack[nOpen];
+    }
 
     void Open(int nID, const PARAMTER* P) {
         switch (nID) {
             case CWordAnalyzer::kPropFont: {
-                const FontEntry& top = font.back();
-                font.push_back({P[0].nType == kParamNotGiven ? top.strFace : P[0].strText,
-                                ValueOr(P[1], top.nSize), ValueOr(P[2], top.nItalic),
-                                ValueOr(P[3], top.nBold), ValueOr(P[4], top.nUnderline)});
+                FontEntry& e = Above(font, nFont);
+                const FontEntry& top = font[nFont - 1];
+                e.strFace = P[0].nType == kParamNotGiven ? top.strFace : P[0].strText;
+                e.nSize = ValueOr(P[1], top.nSize);
+                e.nItalic = ValueOr(P[2], top.nItalic);
+                e.nBold = ValueOr(P[3], top.nBold);
+                e.nUnderline = ValueOr(P[4], top.nUnderline);
+                ++nFont;
                 break;
             }
             case CWordAnalyzer::kPropColor: {
@@ -336,11 +390,11 @@ struct Properties {
                 footnote.push_back(ValueOr(P[0], footnote.back()));
                 break;
             case CWordAnalyzer::kPropHotLink: {
-                HotLinkEntry e;
+                HotLinkEntry& e = Above(hotlink, nHotLink);
                 e.nCode = ValueOr(P[0], kNoHotLink);
                 for (int i = 0; i < kHotLinkParams; ++i)
                     e.Param[i] = P[i + 1];
-                hotlink.push_back(std::move(e));
+                ++nHotLink;
                 break;
             }
         }
@@ -353,21 +407,26 @@ struct Properties {
             stack.pop_back();
             return true;
         };
+        auto close = [](std::size_t& nOpen) {
+            if (nOpen <= 1) return false;
+            --nOpen;
+            return true;
+        };
         switch (nID) {
             case CWordAnalyzer::kPropFont:
-                return pop(font);
+                return close(nFont);
             case CWordAnalyzer::kPropColor:
                 return pop(color);
             case CWordAnalyzer::kPropFootNote:
                 return pop(footnote);
             case CWordAnalyzer::kPropHotLink:
-                return pop(hotlink);
+                return close(nHotLink);
         }
         return false;
     }
 
     void FillFont(CLink& link) const {
-        const FontEntry& f = font.back();
+        const FontEntry& f = font[nFont - 1];
         link.m_Font[0].nType = kParamText;
         link.m_Font[0].strText = f.strFace;
         SetNumber(link.m_Font[1], f.nSize);
@@ -380,9 +439,17 @@ struct Properties {
         SetNumber(link.m_Color[2], c.nBlue);
     }
     void FillHotLink(CLink& link) const {
-        const HotLinkEntry& h = hotlink.back();
+        const HotLinkEntry& h = hotlink[nHotLink - 1];
         link.m_HotLink[0].nType = kParamNumber;
         link.m_HotLink[0].nValue = h.nCode;
+        if (nHotLink == 1) {
+            // No link: the base entry's parameters are all not given.
+            for (int i = 0; i < kHotLinkParams; ++i) {
+                link.m_HotLink[i + 1].nType = kParamNotGiven;
+                link.m_HotLink[i + 1].nValue = 0;
+            }
+            return;
+        }
         for (int i = 0; i < kHotLinkParams; ++i)
             CopyParam(link.m_HotLink[i + 1], h.Param[i]);
     }
@@ -475,6 +542,95 @@ CLink* MakeCommand(const MESSAGE& msg, const Properties& props) {
     return pLink;
 }
 
+// Passes reports on and counts them, so that the reader can tell a unit that reported
+// nothing.
+struct CountingSink : IMarkupSink {
+    IMarkupSink* pOuter = nullptr;
+    int nReports = 0;
+    void Report(const MarkupDiagnostic& d) override {
+        ++nReports;
+        pOuter->Report(d);
+    }
+};
+
+// The tags read so far, with what they read as. A page repeats its tags (the writer gives
+// every element its own Font and Color tags), and how a tag reads depends on its bytes
+// alone, from its tag open to its tag close: a tag whose bytes equal those of a tag read
+// before, and whose reading reported nothing, reads as that tag did, without being scanned
+// again. Tags are kept by a hash of their bytes up to the first ">"; one tag per bucket.
+struct TagMemo {
+    static constexpr std::size_t kBuckets = 1024;
+    // Entries are made a few at a time, more as more are needed.
+    static constexpr std::size_t kFirstChunk = 4;
+    static constexpr std::size_t kLargestChunk = 64;
+    struct Entry {
+        std::string_view bytes;  // the whole tag, in the markup being read; empty: none
+        MESSAGE msg;
+    };
+    Entry* buckets[kBuckets] = {};
+    Entry* pNext = nullptr;  // the entry the next unit is read into
+    std::vector<std::unique_ptr<Entry[]>> chunks;
+    std::size_t nChunk = 0;  // entries of the last chunk
+    std::size_t nUsed = 0;   // entries handed out of it
+
+    // Tags that differ mostly differ in their keyword, their length or their last
+    // parameters: the length and the first, middle and last bytes tell most apart.
+    static std::size_t Bucket(std::string_view bytes) {
+        const std::size_t n = bytes.size();
+        std::uint64_t h = n;
+        if (n >= 8) {
+            std::uint64_t a, b, c;
+            memcpy(&a, bytes.data(), 8);
+            memcpy(&b, bytes.data() + (n - 8) / 2, 8);
+            memcpy(&c, bytes.data() + n - 8, 8);
+            h ^= a * 0x9E3779B97F4A7C15ull;
+            h ^= (b + (h << 6) + (h >> 2)) * 0xC2B2AE3D27D4EB4Full;
+            h ^= (c + (h << 6) + (h >> 2)) * 0x165667B19E3779F9ull;
+        } else if (n >= 4) {
+            std::uint32_t a, c;
+            memcpy(&a, bytes.data(), 4);
+            memcpy(&c, bytes.data() + n - 4, 4);
+            h ^= (std::uint64_t{a} << 32 | c) * 0x9E3779B97F4A7C15ull;
+        } else {
+            for (char ch : bytes)
+                h = h * 131 + static_cast<unsigned char>(ch);
+        }
+        return static_cast<std::size_t>(h ^ (h >> 29) ^ (h >> 47)) % kBuckets;
+    }
+    // The bytes from p to the first ">" (up to nEnd), empty when there is none.
+    static std::string_view Key(const char* t, int p, int nEnd) {
+        const void* pClose = memchr(t + p, '>', static_cast<std::size_t>(nEnd - p + 1));
+        if (!pClose) return {};
+        return {t + p, static_cast<std::size_t>(static_cast<const char*>(pClose) - (t + p) + 1)};
+    }
+    // The entry of the tag at p when it is one of the tags kept; null when it is none.
+    const Entry* Find(const char* t, int p, int nEnd) const {
+        std::string_view key = Key(t, p, nEnd);
+        if (key.empty()) return nullptr;
+        const Entry* e = buckets[Bucket(key)];
+        return e && e->bytes == key ? e : nullptr;
+    }
+    // The message the next unit is read into.
+    MESSAGE& Next() {
+        if (!pNext) {
+            if (nUsed == nChunk) {
+                nChunk = nChunk == 0 ? kFirstChunk : std::min(2 * nChunk, kLargestChunk);
+                chunks.push_back(std::make_unique_for_overwrite<Entry[]>(nChunk));
+                nUsed = 0;
+            }
+            pNext = &chunks.back()[nUsed++];
+        }
+        return pNext->msg;
+    }
+    // Keeps the tag [first, end) just read into Next()'s message, in place of the tag of
+    // its bucket, whose entry is read into next.
+    void Keep(const char* t, int first, int end) {
+        pNext->bytes = std::string_view(t + first, static_cast<std::size_t>(end - first));
+        std::swap(pNext, buckets[Bucket(pNext->bytes)]);
+        if (pNext) pNext->bytes = {};
+    }
+};
+
 }  // namespace
 }  // namespace tessel::markup
 
@@ -484,20 +640,46 @@ void CWordAnalyzer::Convert(const char* szMarkup, CMyList* pList, IMarkupSink* p
     if (!szMarkup || !pList) return;
     int nLength = static_cast<int>(strnlen(szMarkup, INT_MAX));
     int nEnd = nLength - 1;
-    Reader reader{{szMarkup, std::min(nEnd, kMaxMarkupBytes - 1), pSink}};
+    CountingSink counter;
+    counter.pOuter = pSink;
+    Reader reader{{szMarkup, std::min(nEnd, kMaxMarkupBytes - 1), pSink ? &counter : nullptr}};
     if (nLength > kMaxMarkupBytes) {
         reader.Report(MarkupIssue::kMarkupTooLong, true, kMaxMarkupBytes,
                       nLength - kMaxMarkupBytes);
     }
     Properties props;
-    MESSAGE msg;
+    // A short text (a pasted piece, a single run) is read without the memo: it is made
+    // once this many tags have been read.
+    constexpr int kTagsBeforeMemo = 8;
+    std::unique_ptr<TagMemo> pMemo;
+    int nTags = 0;
+    MESSAGE first;  // what the units before the memo are read into
     int p = 0;
     while (p <= reader.nEnd) {
-        int nUnit = p;
-        reader.Unit(msg, p, true);
         // Diagnostics name the tag itself, not the line breaks before it.
-        while (nUnit < p && (szMarkup[nUnit] == '\r' || szMarkup[nUnit] == '\n'))
+        int nUnit = p;
+        while (nUnit <= reader.nEnd && (szMarkup[nUnit] == '\r' || szMarkup[nUnit] == '\n'))
             ++nUnit;
+        const MESSAGE* pMsg = nullptr;
+        const TagMemo::Entry* pKept = nullptr;
+        if (pMemo && nUnit <= reader.nEnd &&
+            (szMarkup[nUnit] == '<' || Byte(szMarkup, nUnit) == 0xA1))
+            pKept = pMemo->Find(szMarkup, nUnit, reader.nEnd);
+        if (pKept) {
+            pMsg = &pKept->msg;
+            p = nUnit + static_cast<int>(pKept->bytes.size());
+        } else {
+            MESSAGE& msg = pMemo ? pMemo->Next() : first;
+            const int nReports = counter.nReports;
+            reader.Unit(msg, p, true);
+            nUnit = std::min(nUnit, p);
+            bool bTag = msg.nType == kPropertyOpen || msg.nType == kPropertyClose ||
+                        msg.nType == kCommandTag || msg.nType == kCommandClose;
+            if (bTag && pMemo && counter.nReports == nReports) pMemo->Keep(szMarkup, nUnit, p);
+            pMsg = &msg;
+            if (bTag && !pMemo && ++nTags == kTagsBeforeMemo) pMemo = std::make_unique<TagMemo>();
+        }
+        const MESSAGE& msg = *pMsg;
         switch (msg.nType) {
             case kTextRun: {
                 CLink* pLink = new CLink;

@@ -45,6 +45,11 @@ struct Scanner {
     bool FindTagClose(int& p, int nPrev) const;
     bool FindListOpen(int& p, int nPrev) const;
     bool FindListClose(int& p, int nPrev) const;
+    // FindTagClose from the tag open at p, which also notes in nListClose the first list
+    // close before the tag close that no escape precedes (-1 when none). The tag's keyword
+    // and its list open come before any list close, so that is the close of its list: the
+    // parameter list is then not scanned a second time.
+    bool FindTagCloseNotingList(int& p, int& nListClose) const;
 
     void SkipSpace(int& p) const {
         while (p <= nEnd && IsSpace(t[p]))

@@ -102,5 +102,9 @@ inline int RightQuote(const char* t, int p, int nEnd) {
 int QuoteLen(int q);
 // Equality ignoring the case of ASCII letters.
 bool KeywordEqual(const char* a, const char* b);
+// Identifier of the property or command keyword w (any letter case), kNoKeyword (100) when
+// it is none. w is one token: it holds no NUL.
+int PropertyKeyword(std::string_view w);
+int CommandKeyword(std::string_view w);
 
 }  // namespace tessel::markup
