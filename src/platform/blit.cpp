@@ -121,6 +121,14 @@ Span DeviceSpan(const DCData& dc, int x, int y, int w, int h) {
     return {a.x(), a.y(), b.x() - a.x(), b.y() - a.y()};
 }
 
+// A span of logical pixels (with a positive extent) as the image pixels it covers at a pixel
+// ratio.
+Span PixelSpan(const Span& span, double dRatio) {
+    using tessel::platform::ToPixel;
+    const int x = ToPixel(span.x, dRatio), y = ToPixel(span.y, dRatio);
+    return {x, y, ToPixel(span.x + span.w, dRatio) - x, ToPixel(span.y + span.h, dRatio) - y};
+}
+
 // Makes the extent positive; returns whether it was negative.
 bool Normalise(int& nPos, int& nExtent) {
     if (nExtent >= 0) return false;
@@ -186,8 +194,21 @@ bool Transfer(DCData& dc, Span dst, const QImage* pSource, Span src, std::uint32
     }
     if (dst.w == 0 || dst.h == 0) return true;
 
-    const QRegion region = dc.VisibleRegion().intersected(QRect(dst.x, dst.y, dst.w, dst.h));
+    QRegion region = dc.VisibleRegion().intersected(QRect(dst.x, dst.y, dst.w, dst.h));
     if (region.isEmpty()) return true;
+    // Surfaces of more pixels than logical pixels: the logical rectangles become the image
+    // pixels they cover, on either side, and a copy between two surfaces of one ratio copies
+    // their pixels as they are.
+    const tessel::platform::Surface& surface = *dc.state.pSurface;
+    if (surface.Ratio() != 1.0) {
+        region = surface.PixelRegion(region).intersected(pImage->rect());
+        dst = PixelSpan(dst, surface.Ratio());
+        if (region.isEmpty() || dst.w == 0 || dst.h == 0) return true;
+    }
+    if (bSource && pSource->devicePixelRatio() != 1.0) {
+        src = PixelSpan(src, pSource->devicePixelRatio());
+        if (src.w == 0 || src.h == 0) return true;
+    }
     // Reading through a copy keeps a transfer within one surface correct: taking the
     // destination's pixels for writing below detaches them from it.
     QImage source;
@@ -299,15 +320,26 @@ int CDC::StretchDIBits(int x, int y, int nWidth, int nHeight, int xSrc, int ySrc
     return std::abs(src.h);
 }
 
+// Logical pixels: on a surface of more pixels than logical pixels, the first image pixel of
+// the pixel's block is read, and the whole block is set.
 COLORREF CDC::GetPixel(int x, int y) const {
     const QPoint p = m_pData->ToDevice(x, y);
     if (!m_pData->VisibleRegion().contains(p)) return CLR_INVALID;
-    return tessel::platform::ToColorRef(m_pData->Image()->pixel(p));
+    const QImage* pImage = m_pData->Image();
+    const QRect block = m_pData->state.pSurface->PixelRect(QRect(p, QSize(1, 1)));
+    if (!pImage->rect().contains(block.topLeft())) return CLR_INVALID;
+    return tessel::platform::ToColorRef(pImage->pixel(block.topLeft()));
 }
 
 COLORREF CDC::SetPixel(int x, int y, COLORREF cr) {
     const QPoint p = m_pData->ToDevice(x, y);
     if (!m_pData->VisibleRegion().contains(p)) return CLR_INVALID;
-    m_pData->Image()->setPixel(p, tessel::platform::ToRgb(cr));
+    QImage* pImage = m_pData->Image();
+    if (m_pData->state.pSurface->Ratio() == 1.0) {
+        pImage->setPixel(p, tessel::platform::ToRgb(cr));
+        return cr;
+    }
+    tessel::platform::FillPixels(*pImage, m_pData->state.pSurface->PixelRect(QRect(p, QSize(1, 1))),
+                                 tessel::platform::ToRgb(cr));
     return cr;
 }

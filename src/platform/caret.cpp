@@ -127,9 +127,12 @@ void CWnd::CreateSolidCaret(int nWidth, int nHeight) {
 
 void CWnd::CreateCaret(CBitmap* pBitmap) {
     if (pBitmap == nullptr || !pBitmap->IsValid()) return;
+    // The caret's size is the bitmap's logical size; the image keeps its pixel ratio, so a
+    // bitmap made for a high-density window is drawn pixel for pixel.
+    const tessel::platform::Surface& surface = *pBitmap->Data()->pSurface;
     QImage image =
         pBitmap->Data()->pSurface->Pixels().convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    CreateFor(m_hWnd, image.size(), std::move(image));
+    CreateFor(m_hWnd, surface.LogicalSize(), std::move(image));
 }
 
 void CWnd::SetCaretPos(CPoint point) {

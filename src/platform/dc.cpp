@@ -69,7 +69,7 @@ QPainter* DCData::BeginDraw() {
 
 QRegion DCData::VisibleRegion() const {
     if (!state.pSurface) return {};
-    const QRegion whole(state.pSurface->image.rect());
+    const QRegion whole(state.pSurface->LogicalRect());
     return state.clip ? whole.intersected(*state.clip) : whole;
 }
 
@@ -85,8 +85,13 @@ QPen DCData::MakePen() const {
         qpen.setJoinStyle(Qt::RoundJoin);
         return qpen;
     }
-    // One-pixel lines leave out their last pixel (flat caps), as GDI's lines do.
-    qpen.setWidth(0);
+    // One-pixel lines leave out their last pixel (flat caps), as GDI's lines do. On a surface
+    // of more pixels than logical pixels the line is one logical pixel wide (a cosmetic pen
+    // would be one image pixel wide); DrawShape puts it on the centres of logical pixels.
+    if (Ratio() != 1.0)
+        qpen.setWidthF(1.0);
+    else
+        qpen.setWidth(0);
     qpen.setCapStyle(Qt::FlatCap);
     qpen.setJoinStyle(Qt::MiterJoin);
     switch (pen.nStyle) {
@@ -126,11 +131,15 @@ CDC::~CDC() {
     DeleteDC();
 }
 
-bool CDC::CreateCompatibleDC(CDC* /*pDC*/) {
+// The context keeps the pixel ratio of pDC (a window's on a high-density screen) for the
+// bitmaps made compatible with it.
+bool CDC::CreateCompatibleDC(CDC* pDC) {
     if (m_pData->bCreated) return false;
+    const double dRatio = pDC != nullptr ? pDC->m_pData->Ratio() : 1.0;
     *m_pData = DCData();
     m_pData->bCreated = true;
     m_pData->bMemory = true;
+    m_pData->dCompatibleRatio = dRatio;
     return true;
 }
 

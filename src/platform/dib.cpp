@@ -182,17 +182,47 @@ QImage DecodeDib(const BITMAPINFO* pInfo, const void* pBits, unsigned nUsage,
 
 }  // namespace tessel::platform
 
+namespace {
+
+// One pixel for every logical pixel of a surface of more pixels than logical pixels: the
+// first image pixel of each pixel's block, as CBitmap::GetPixel reads it.
+QImage LogicalPixels(const tessel::platform::Surface& surface, const QImage& pixels) {
+    const QSize size = surface.LogicalSize();
+    QImage image(size, QImage::Format_RGB32);
+    if (image.isNull()) return image;
+    for (int y = 0; y < size.height(); ++y) {
+        auto* pOut = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < size.width(); ++x) {
+            const QPoint p = surface.PixelRect(QRect(x, y, 1, 1)).topLeft();
+            pOut[x] = pixels.valid(p) ? pixels.pixel(p) : 0xFF000000u;
+        }
+    }
+    return image;
+}
+
+}  // namespace
+
+// A bitmap of more pixels than logical pixels (one made compatible with a window on a
+// high-density screen, or a capture of such a window) is described and read in its image
+// pixels; a header of its logical size reads one pixel per logical pixel instead.
 int GetDIBits(CDC* /*pDC*/, CBitmap* hBitmap, unsigned uStartScan, unsigned cScanLines, void* pBits,
               BITMAPINFO* pInfo, unsigned uUsage) {
     if (hBitmap == nullptr || !hBitmap->IsValid() || pInfo == nullptr) return 0;
     if (uUsage != DIB_RGB_COLORS && uUsage != DIB_PAL_COLORS) return 0;
     BITMAPINFOHEADER& header = pInfo->bmiHeader;
     if (header.biSize < sizeof(BITMAPINFOHEADER)) return 0;
+    const tessel::platform::Surface& surface = *hBitmap->Data()->pSurface;
     const QImage& pixels = hBitmap->Data()->pSurface->Pixels();
     // Bitmaps are 32-bit; anything else is read through a 32-bit copy.
     const bool bDirect =
         pixels.format() == QImage::Format_RGB32 || pixels.format() == QImage::Format_ARGB32;
-    const QImage image = bDirect ? pixels : pixels.convertToFormat(QImage::Format_RGB32);
+    QImage image = bDirect ? pixels : pixels.convertToFormat(QImage::Format_RGB32);
+    if (surface.Ratio() != 1.0 && pBits != nullptr) {
+        const QSize logical = surface.LogicalSize();
+        if (header.biWidth == logical.width() &&
+            (header.biHeight == logical.height() || header.biHeight == -logical.height()))
+            image = LogicalPixels(surface, image);
+    }
     const int nWidth = image.width();
     const int nHeight = image.height();
     if (nWidth <= 0 || nHeight <= 0) return 0;

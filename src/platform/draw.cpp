@@ -6,6 +6,7 @@
 // pen that draws to the right of and below its line); without a pen the fill covers that
 // smaller box only. Drawing is never smoothed.
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -35,6 +36,42 @@ Qt::FillRule FillRule(const DCData& dc) {
     return dc.state.nPolyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill;
 }
 
+// A path for a pen one logical pixel wide on a surface of more pixels than logical pixels,
+// so that the line covers the logical pixels a one-pixel line covers at ratio one: those to
+// the right of and below the mathematical line, from an open figure's first point up to, and
+// not including, its last. The path runs through the centres of the logical pixels, and an
+// open figure of straight lines starts half a pixel step earlier and ends half a step
+// earlier.
+QPainterPath OnPixelCentres(const QPainterPath& path) {
+    QPainterPath centred = path.translated(0.5, 0.5);
+    const int nCount = centred.elementCount();
+    // Half a pixel step from a to b along the line's longer axis.
+    auto halfStep = [](QPointF a, QPointF b) {
+        const QPointF d = b - a;
+        const double dLonger = std::max(std::abs(d.x()), std::abs(d.y()));
+        return dLonger > 0 ? d * (0.5 / dLonger) : QPointF();
+    };
+    for (int nStart = 0; nStart < nCount;) {
+        int nEnd = nStart + 1;
+        while (nEnd < nCount && !centred.elementAt(nEnd).isMoveTo())
+            ++nEnd;
+        if (nEnd - nStart >= 2) {
+            const QPainterPath::Element first = centred.elementAt(nStart);
+            const QPainterPath::Element second = centred.elementAt(nStart + 1);
+            const QPainterPath::Element last = centred.elementAt(nEnd - 1);
+            const QPainterPath::Element before = centred.elementAt(nEnd - 2);
+            if (QPointF(first) != QPointF(last) && second.isLineTo() && last.isLineTo()) {
+                const QPointF start = QPointF(first) - halfStep(first, second);
+                const QPointF end = QPointF(last) - halfStep(before, last);
+                centred.setElementPositionAt(nStart, start.x(), start.y());
+                centred.setElementPositionAt(nEnd - 1, end.x(), end.y());
+            }
+        }
+        nStart = nEnd;
+    }
+    return centred;
+}
+
 // Draws a device path with the brush (when bFill) and the pen (when bStroke), or adds it to the
 // path being recorded.
 bool DrawShape(DCData& dc, QPainterPath path, bool bFill, bool bStroke) {
@@ -47,7 +84,13 @@ bool DrawShape(DCData& dc, QPainterPath path, bool bFill, bool bStroke) {
     path.setFillRule(FillRule(dc));
     if (bFill && !dc.state.brush.bNull)
         p->fillPath(path, tessel::platform::ToQColor(dc.state.brush.cr));
-    if (bStroke && dc.state.pen.nStyle != PS_NULL) p->strokePath(path, dc.MakePen());
+    if (bStroke && dc.state.pen.nStyle != PS_NULL) {
+        const QPen pen = dc.MakePen();
+        if (dc.Ratio() != 1.0 && pen.widthF() == 1.0)
+            p->strokePath(OnPixelCentres(path), pen);
+        else
+            p->strokePath(path, pen);
+    }
     return true;
 }
 

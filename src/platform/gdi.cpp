@@ -31,6 +31,14 @@ void Surface::EndPainting() {
     pPainter.reset();
 }
 
+QImage MakeSurfaceImage(QSize logical, double dRatio) {
+    if (dRatio == 1.0) return QImage(logical, QImage::Format_RGB32);
+    QImage image(ToPixel(logical.width(), dRatio), ToPixel(logical.height(), dRatio),
+                 QImage::Format_RGB32);
+    if (!image.isNull()) image.setDevicePixelRatio(dRatio);
+    return image;
+}
+
 }  // namespace tessel::platform
 
 namespace {
@@ -97,10 +105,16 @@ CBitmap::~CBitmap() {
     Release();
 }
 
-bool CBitmap::CreateCompatibleBitmap(CDC* /*pDC*/, int nWidth, int nHeight) {
+// The bitmap has the pixel ratio of the context (a window's on a high-density screen): the
+// size is logical.
+bool CBitmap::CreateCompatibleBitmap(CDC* pDC, int nWidth, int nHeight) {
     Release();
     if (!IsBitmapSizeAllowed(nWidth, nHeight)) return false;
-    QImage image(nWidth, nHeight, QImage::Format_RGB32);
+    const double dRatio = pDC != nullptr ? pDC->Data()->Ratio() : 1.0;
+    if (dRatio != 1.0 && !IsBitmapSizeAllowed(tessel::platform::ToPixel(nWidth, dRatio),
+                                              tessel::platform::ToPixel(nHeight, dRatio)))
+        return false;
+    QImage image = tessel::platform::MakeSurfaceImage(QSize(nWidth, nHeight), dRatio);
     if (image.isNull()) return false;
     image.fill(0xFF000000u);  // a new screen bitmap is black
     auto pSurface = std::make_shared<Surface>();
@@ -129,20 +143,37 @@ bool CBitmap::CreateFromDib(const BITMAPINFO* pInfo, const void* pBits) {
 
 CSize CBitmap::GetSize() const {
     if (!m_pData) return {};
-    return {m_pData->pSurface->image.width(), m_pData->pSurface->image.height()};
+    const QSize size = m_pData->pSurface->LogicalSize();
+    return {size.width(), size.height()};
 }
 
+// Logical pixels: at a pixel ratio above one, the first image pixel of the pixel's block is
+// read, and the whole block is set.
 COLORREF CBitmap::GetPixel(int x, int y) const {
     if (!m_pData) return CLR_INVALID;
-    const QImage& image = m_pData->pSurface->Pixels();
-    if (!image.valid(x, y)) return CLR_INVALID;
-    return tessel::platform::ToColorRef(image.pixel(x, y));
+    Surface& surface = *m_pData->pSurface;
+    const QImage& image = surface.Pixels();
+    if (surface.Ratio() == 1.0) {
+        if (!image.valid(x, y)) return CLR_INVALID;
+        return tessel::platform::ToColorRef(image.pixel(x, y));
+    }
+    if (!surface.LogicalRect().contains(x, y)) return CLR_INVALID;
+    const QRect block = surface.PixelRect(QRect(x, y, 1, 1)) & image.rect();
+    if (block.isEmpty()) return CLR_INVALID;
+    return tessel::platform::ToColorRef(image.pixel(block.topLeft()));
 }
 
 void CBitmap::SetPixel(int x, int y, COLORREF cr) {
     if (!m_pData) return;
-    QImage& image = m_pData->pSurface->Pixels();
-    if (image.valid(x, y)) image.setPixel(x, y, tessel::platform::ToRgb(cr));
+    Surface& surface = *m_pData->pSurface;
+    QImage& image = surface.Pixels();
+    if (surface.Ratio() == 1.0) {
+        if (image.valid(x, y)) image.setPixel(x, y, tessel::platform::ToRgb(cr));
+        return;
+    }
+    if (!surface.LogicalRect().contains(x, y)) return;
+    tessel::platform::FillPixels(image, surface.PixelRect(QRect(x, y, 1, 1)),
+                                 tessel::platform::ToRgb(cr));
 }
 
 bool CBitmap::SavePng(const std::string& strPath) const {

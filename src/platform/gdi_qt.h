@@ -16,7 +16,9 @@
 #include <QString>
 #include <QTransform>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -44,10 +46,38 @@ inline QColor ToQColor(COLORREF cr) {
 // GBK bytes as a Qt string.
 QString GbkToQString(const char* pText, int nLength);
 
-// A 32-bit image that contexts draw into: a bitmap's pixels, or (later) a window's backing
-// image. Shared by the bitmap object and every context that has it selected or saved, so a
-// context never outlives the pixels it points at. Whoever touches the pixels directly calls
-// Pixels() first, which ends the painter that the drawing calls begin lazily.
+// The pixels of a surface for a logical coordinate at a pixel ratio: the coordinate times the
+// ratio, rounded. Edges of rectangles are mapped so, which keeps neighbouring rectangles
+// neighbours.
+inline int ToPixel(int n, double dRatio) {
+    return dRatio == 1.0 ? n : static_cast<int>(std::floor(n * dRatio + 0.5));
+}
+// The pixel ratio a surface of a screen or a window of that ratio gets: never below one, so
+// that a logical pixel always has at least one pixel of its own.
+inline double SurfaceRatio(double dScreenRatio) {
+    return dScreenRatio > 1.0 ? dScreenRatio : 1.0;
+}
+// A new 32-bit image for a logical size at a pixel ratio (null when too large).
+QImage MakeSurfaceImage(QSize logical, double dRatio);
+// Sets the pixels of a rectangle of a 32-bit image (within the image) to one value.
+inline void FillPixels(QImage& image, const QRect& rc, QRgb rgb) {
+    const QRect inside = rc & image.rect();
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        auto* pRow = reinterpret_cast<QRgb*>(image.scanLine(y));
+        std::fill(pRow + inside.left(), pRow + inside.left() + inside.width(), rgb);
+    }
+}
+
+// A 32-bit image that contexts draw into: a bitmap's pixels, or a window's backing image.
+// Shared by the bitmap object and every context that has it selected or saved, so a context
+// never outlives the pixels it points at. Whoever touches the pixels directly calls Pixels()
+// first, which ends the painter that the drawing calls begin lazily.
+//
+// On a high-density screen the surface of a window, and every bitmap made compatible with a
+// context of it, has the screen's pixel ratio (image.devicePixelRatio()): its image has that
+// many pixels a side for every logical pixel, and its painter draws in logical coordinates.
+// Everything the contexts offer stays logical; what reads or writes pixels one by one maps
+// logical pixels to blocks of image pixels with PixelRect.
 struct Surface {
     QImage image;
     CBitmap* pOwner = nullptr;  // null once the bitmap object lets go of it, or for windows
@@ -60,6 +90,26 @@ struct Surface {
     QImage& Pixels() {
         EndPainting();
         return image;
+    }
+    double Ratio() const { return image.devicePixelRatio(); }
+    QSize LogicalSize() const {
+        return Ratio() == 1.0 ? image.size() : image.deviceIndependentSize().toSize();
+    }
+    QRect LogicalRect() const { return QRect(QPoint(0, 0), LogicalSize()); }
+    // The image pixels a logical rectangle covers.
+    QRect PixelRect(const QRect& rc) const {
+        const double r = Ratio();
+        if (r == 1.0) return rc;
+        const int l = ToPixel(rc.left(), r), t = ToPixel(rc.top(), r);
+        return QRect(l, t, ToPixel(rc.left() + rc.width(), r) - l,
+                     ToPixel(rc.top() + rc.height(), r) - t);
+    }
+    QRegion PixelRegion(const QRegion& region) const {
+        if (Ratio() == 1.0) return region;
+        QRegion pixels;
+        for (const QRect& rc : region)
+            pixels += PixelRect(rc);
+        return pixels;
     }
 };
 
@@ -231,6 +281,8 @@ struct FontData {
 struct DCData {
     bool bCreated = false;
     bool bMemory = false;  // memory contexts select bitmaps; window contexts have their surface
+    // The pixel ratio of the context a memory context was made compatible with (1 for none).
+    double dCompatibleRatio = 1.0;
     tessel::platform::DCState state;
     std::vector<tessel::platform::DCState> saved;
 
@@ -241,6 +293,8 @@ struct DCData {
     QPainterPath path;        // device coordinates
 
     // Logical to device coordinates; whole-pixel results are rounded as GDI rounds them.
+    // Device coordinates are the pixels of the window or bitmap, logical ones on a surface of
+    // a high-density screen (the surface's painter and PixelRect map them to image pixels).
     QPointF ToDeviceF(double x, double y) const {
         return {x * state.dScaleX + state.dOffsetX + state.ptViewportOrg.x(),
                 y * state.dScaleY + state.dOffsetY + state.ptViewportOrg.y()};
@@ -253,6 +307,10 @@ struct DCData {
 
     const tessel::platform::FontFace& Face();
     QImage* Image() { return state.pSurface ? &state.pSurface->Pixels() : nullptr; }
+    // The pixel ratio of what the context draws into: its surface's, or for a memory context
+    // without a bitmap, that of the context it was made compatible with. Bitmaps made
+    // compatible with the context get it.
+    double Ratio() const { return state.pSurface ? state.pSurface->Ratio() : dCompatibleRatio; }
     // The surface's painter, reset to device coordinates, no smoothing and the clipping
     // region; null without a surface.
     QPainter* BeginDraw();

@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QWidget>
 
+#include <cmath>
 #include <utility>
 
 #include "platform/gbk.h"
@@ -237,7 +238,13 @@ void SendMouse(HWND hWnd, QMouseEvent& event, UINT nMessage) {
         NoteMouseOver(hWnd);
         if (!WindowData::IsAlive(hWnd)) return;
     }
-    QPoint point = event.position().toPoint();
+    // On a high-density screen the position can fall inside a logical pixel: it is the pixel
+    // it is in rather than the nearest one.
+    const QPointF position = event.position();
+    QPoint point = position.toPoint();
+    if (hWnd->pSurface && hWnd->pSurface->Ratio() != 1.0)
+        point = QPoint(static_cast<int>(std::floor(position.x())),
+                       static_cast<int>(std::floor(position.y())));
     HWND hTarget = MouseTarget(hWnd, &point);
     UINT nFlags = 0;
     const Qt::MouseButtons buttons = event.buttons();

@@ -302,11 +302,23 @@ void CDC::DrawFocusRect(const CRect* pRect) {
     QImage* pImage = m_pData->Image();
     if (pImage == nullptr) return;
     // Every other pixel of the frame, inverted; each frame pixel once, so that the same call
-    // again brings the pixels back.
+    // again brings the pixels back. The pixels are logical: on a surface of more pixels than
+    // logical pixels, each one's block of image pixels is inverted.
+    const tessel::platform::Surface& surface = *m_pData->state.pSurface;
+    const bool bBlocks = surface.Ratio() != 1.0;
     auto invert = [&](int x, int y) {
         if (((x + y) & 1) != 0 || !visible.contains(QPoint(x, y))) return;
-        auto* pLine = reinterpret_cast<QRgb*>(pImage->scanLine(y));
-        pLine[x] ^= 0x00FFFFFFu;
+        if (!bBlocks) {
+            auto* pLine = reinterpret_cast<QRgb*>(pImage->scanLine(y));
+            pLine[x] ^= 0x00FFFFFFu;
+            return;
+        }
+        const QRect block = surface.PixelRect(QRect(x, y, 1, 1)) & pImage->rect();
+        for (int py = block.top(); py <= block.bottom(); ++py) {
+            auto* pLine = reinterpret_cast<QRgb*>(pImage->scanLine(py));
+            for (int px = block.left(); px <= block.right(); ++px)
+                pLine[px] ^= 0x00FFFFFFu;
+        }
     };
     const int l = rc.left(), t = rc.top(), r = rc.left() + rc.width() - 1,
               b = rc.top() + rc.height() - 1;

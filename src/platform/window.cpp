@@ -64,11 +64,17 @@ struct PostedMessage : QEvent {
 // Messages delivered so far (ProcessEvents stops when a round delivers none).
 unsigned g_nDelivered = 0;
 
-// A new size for a window's pixels, keeping what they show; new parts are white.
-void ResizeSurface(tessel::platform::Surface& surface, QSize size) {
+// The pixel ratio of a window's surface: its widget's screen's (or window's).
+double RatioOf(const QWidget* pWidget) {
+    return tessel::platform::SurfaceRatio(pWidget->devicePixelRatio());
+}
+
+// A new logical size or pixel ratio for a window's pixels, keeping what they show (scaled to
+// a new ratio); new parts are white.
+void ResizeSurface(tessel::platform::Surface& surface, QSize size, double dRatio) {
     QImage& old = surface.Pixels();
-    if (old.size() == size) return;
-    QImage image(size, QImage::Format_RGB32);
+    if (surface.LogicalSize() == size && (old.isNull() || surface.Ratio() == dRatio)) return;
+    QImage image = tessel::platform::MakeSurfaceImage(size, dRatio);
     if (!image.isNull()) {
         image.fill(0xFFFFFFFFu);
         if (!old.isNull()) {
@@ -478,7 +484,7 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, const char* szClassName, const char* szWind
     hWnd->pSink = new MessageSink(hWnd);
     pWidget->setGeometry(x, y, std::max(nWidth, 0), std::max(nHeight, 0));
     // The pixels exist from the start, for drawing during WM_CREATE; WM_SIZE follows it.
-    ResizeSurface(*hWnd->pSurface, pWidget->size());
+    ResizeSurface(*hWnd->pSurface, pWidget->size(), RatioOf(pWidget));
     if (!bChild && !hWnd->strText.empty())
         pWidget->setWindowTitle(tessel::platform::GbkToQString(
             hWnd->strText.data(), static_cast<int>(hWnd->strText.size())));
@@ -579,7 +585,7 @@ void WindowData::SyncGeometry(HWND hWnd, bool bRepaintAll) {
     const QSize size = pWidget->size();
     const QPoint pos = pWidget->isWindow() ? pWidget->geometry().topLeft() : pWidget->pos();
     if (size != hWnd->sizeSent && hWnd->pSurface) {
-        ResizeSurface(*hWnd->pSurface, size);
+        ResizeSurface(*hWnd->pSurface, size, RatioOf(pWidget));
         const QRegion uncovered =
             QRegion(QRect(QPoint(0, 0), size)).subtracted(QRect(QPoint(0, 0), hWnd->sizeSent));
         hWnd->invalid += bRepaintAll ? QRegion(QRect(QPoint(0, 0), size)) : uncovered;
@@ -593,6 +599,20 @@ void WindowData::SyncGeometry(HWND hWnd, bool bRepaintAll) {
         hWnd->posSent = pos;
         Send(hWnd, WM_MOVE, 0, MAKELPARAM(pos.x(), pos.y()));
     }
+}
+
+bool WindowData::SyncPixelRatio(HWND hWnd) {
+    if (!IsAlive(hWnd) || hWnd->bAttached || !hWnd->pSurface) return false;
+    QWidget* pWidget = hWnd->pWidget;
+    if (pWidget == nullptr) return false;
+    tessel::platform::Surface& surface = *hWnd->pSurface;
+    const double dRatio = RatioOf(pWidget);
+    if (surface.image.isNull() || surface.Ratio() == dRatio) return false;
+    const QSize size = surface.LogicalSize();
+    ResizeSurface(surface, size, dRatio);
+    hWnd->invalid = QRegion(QRect(QPoint(0, 0), size));
+    pWidget->update();
+    return true;
 }
 
 void CWnd::MoveWindow(int x, int y, int nWidth, int nHeight, BOOL bRepaint) {

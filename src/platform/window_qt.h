@@ -121,7 +121,8 @@ struct WindowData {
     std::vector<HWND> children;  // child windows, in creation order
     std::vector<HWND> owned;     // top-level windows this one owns
 
-    // The client area's pixels, what WM_PAINT draws into and the widget shows.
+    // The client area's pixels, what WM_PAINT draws into and the widget shows, at the pixel
+    // ratio of the widget's screen (a logical pixel is that many pixels a side).
     std::shared_ptr<tessel::platform::Surface> pSurface;
     QRegion invalid;            // client coordinates; painted by the next WM_PAINT
     int nPaintEvents = 0;       // inside the widget's paint event (no new update requests then)
@@ -153,6 +154,10 @@ struct WindowData {
     // Resizes the surface and sends WM_SIZE and WM_MOVE when the widget's geometry differs
     // from what the last ones carried.
     static void SyncGeometry(HWND hWnd, bool bRepaintAll);
+    // Remakes the surface at the pixel ratio of the widget's screen when that is another one
+    // (the window went to a screen of another density): what it shows is kept, scaled, and
+    // the whole window is invalid. True when it did.
+    static bool SyncPixelRatio(HWND hWnd);
     static void PostNcDestroy(CWnd* pWnd) { pWnd->PostNcDestroy(); }
 };
 

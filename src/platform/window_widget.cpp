@@ -54,6 +54,15 @@ bool WindowWidget::event(QEvent* pEvent) {
             if (m_hWnd != nullptr && MouseOverWindow() == m_hWnd) NoteMouseOver(nullptr);
             bResult = QWidget::event(pEvent);
             break;
+        // The widget is on another screen now, maybe of another density: the surface
+        // follows it.
+        case QEvent::ScreenChangeInternal:
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+        case QEvent::DevicePixelRatioChange:
+#endif
+            bResult = QWidget::event(pEvent);
+            if (m_hWnd != nullptr) WindowData::SyncPixelRatio(m_hWnd);
+            break;
         default:
             bResult = QWidget::event(pEvent);
             break;
@@ -65,21 +74,31 @@ bool WindowWidget::event(QEvent* pEvent) {
 void WindowWidget::paintEvent(QPaintEvent* pEvent) {
     if (m_hWnd == nullptr) return;
     HWND hWnd = m_hWnd;
+    // A screen of another density than the surface's, not yet heard of: the surface is
+    // remade and all of it shown again.
+    if (WindowData::SyncPixelRatio(hWnd)) update();
     ++hWnd->nPaintEvents;
     PaintIfInvalid(hWnd);
     if (!WindowData::IsAlive(hWnd) || m_hWnd == nullptr) return;
     --hWnd->nPaintEvents;
     QPainter painter(this);
     const QRect rc = pEvent->rect();
+    const Surface& surface = *hWnd->pSurface;
     const QImage& image = hWnd->pSurface->Pixels();
-    if (!QRect(QPoint(0, 0), image.size()).contains(rc)) painter.fillRect(rc, Qt::white);
-    painter.drawImage(rc.topLeft(), image, rc);
-    // A bordered window shows a thin black frame. It is drawn over the edge of the client
-    // area rather than outside it, so a bordered window keeps the client size it was given.
+    if (!surface.LogicalRect().contains(rc)) painter.fillRect(rc, Qt::white);
+    if (surface.Ratio() == 1.0)
+        painter.drawImage(rc.topLeft(), image, rc);
+    else
+        painter.drawImage(QRectF(rc), image, QRectF(surface.PixelRect(rc)));
+    // A bordered window shows a thin black frame, one logical pixel wide. It is drawn over the
+    // edge of the client area rather than outside it, so a bordered window keeps the client
+    // size it was given.
     if (hWnd->dwStyle & WS_BORDER) {
-        painter.setPen(Qt::black);
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(QRect(0, 0, width() - 1, height() - 1));
+        const int w = width(), h = height();
+        painter.fillRect(QRect(0, 0, w, 1), Qt::black);
+        painter.fillRect(QRect(0, h - 1, w, 1), Qt::black);
+        painter.fillRect(QRect(0, 0, 1, h), Qt::black);
+        painter.fillRect(QRect(w - 1, 0, 1, h), Qt::black);
     }
     DrawCaret(hWnd, painter);
 }
@@ -187,10 +206,15 @@ bool CaptureWindow(CWnd* pWnd, CBitmap& bitmap) {
     PaintTree(pWnd->m_hWnd);
     pWidget = WidgetOf(pWnd);
     if (pWidget == nullptr || pWidget->width() <= 0 || pWidget->height() <= 0) return false;
+    // On a high-density screen the capture keeps the screen's pixels: a bitmap of the
+    // window's logical size at the window's pixel ratio.
+    const double dRatio = SurfaceRatio(pWidget->devicePixelRatio());
     QImage image = pWidget->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    if (image.size() != pWidget->size())
-        image = image.scaled(pWidget->size(), Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    if (!bitmap.CreateBitmap(image.width(), image.height())) return false;
+    const QSize pixels(ToPixel(pWidget->width(), dRatio), ToPixel(pWidget->height(), dRatio));
+    if (image.size() != pixels)
+        image = image.scaled(pixels, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    image.setDevicePixelRatio(dRatio);
+    if (!bitmap.CreateBitmap(pWidget->width(), pWidget->height())) return false;
     bitmap.Data()->pSurface->Pixels() = std::move(image);
     return true;
 }
@@ -226,7 +250,7 @@ CPaintDC::CPaintDC(CWnd* pWnd) {
     HWND hWnd = pWnd != nullptr ? pWnd->m_hWnd : nullptr;
     if (!WindowData::IsAlive(hWnd) || hWnd->bAttached) return;
     m_hWnd = hWnd;
-    const QRegion region = hWnd->invalid & QRect(QPoint(0, 0), hWnd->pSurface->image.size());
+    const QRegion region = hWnd->invalid & hWnd->pSurface->LogicalRect();
     m_pData->state.pSurface = hWnd->pSurface;
     m_pData->state.clip = region;
     const QRect rc = region.boundingRect();
