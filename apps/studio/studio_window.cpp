@@ -154,6 +154,10 @@ void StudioWindow::BuildMenus() {
     pFile->addSeparator();
     pFile->addAction(tr("Project &Folder..."), this, [this]() { ChooseProjectDirectory(); });
     pFile->addSeparator();
+    pFile->addAction(tr("Pu&blish as HTML..."), this, [this]() { Publish(); });
+    pFile->addAction(tr("Export P&DF..."), this, [this]() { ExportPdf(); });
+    pFile->addAction(tr("&Print..."), QKeySequence::Print, this, [this]() { Print(); });
+    pFile->addSeparator();
     pFile->addAction(tr("&Quit"), QKeySequence::Quit, this, [this]() { close(); });
     RebuildRecentMenu();
 
@@ -174,6 +178,26 @@ void StudioWindow::BuildMenus() {
     pEdit->addSeparator();
     pEdit->addAction(tr("Select &All"), QKeySequence::SelectAll, this,
                      [this]() { SendCommand(commands::kSelectAll); });
+
+    // The editor's insert commands, also in the menu bar: its tool window keeps its own
+    // buttons as they are (the Insert Frame button there starts greyed and stays so).
+    QMenu* pInsert = menuBar()->addMenu(tr("&Insert"));
+    const std::pair<unsigned int, QString> inserts[] = {
+        {commands::kInsertImage, tr("&Picture...")},
+        {commands::kInsertFormula, tr("&Formula...")},
+        {commands::kInsertEdit, tr("Fill-in &Frame...")},
+        {commands::kInsertCheck, tr("&Judgement...")},
+        {commands::kInsertChoice, tr("&Choices...")},
+        {commands::kInsertPageScore, tr("Page &Score...")},
+        {commands::kInsertTotalScore, tr("&Total Score")},
+        {commands::kInsertPageTotalScore, tr("Page Total Sc&ore...")},
+        {commands::kInsertMultiColumn, tr("Colu&mns...")},
+        {commands::kInsertSymbol, tr("S&ymbol...")},
+        {commands::kImportText, tr("Te&xt File...")},
+        {commands::kHotLink, tr("&Hot Link...")},
+    };
+    for (const auto& [nId, text] : inserts)
+        pInsert->addAction(text, this, [this, nId = nId]() { SendCommand(nId); });
 
     QMenu* pView = menuBar()->addMenu(tr("&View"));
     QMenu* pZoom = pView->addMenu(tr("&Zoom"));

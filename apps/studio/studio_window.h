@@ -9,6 +9,7 @@
 #include <QSettings>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,6 +19,8 @@
 
 class CTesselEdit;
 class QLabel;
+class QPrinter;
+class QUrl;
 class TesselEditor;
 class QMenu;
 class QTimer;
@@ -92,6 +95,23 @@ class StudioWindow : public QMainWindow {
     // Applies and remembers the settings; the page is reopened in the editor with them.
     void SetView(const ViewSettings& view);
 
+    // --- Publishing (studio_publish.cpp) -------------------------------------------------
+    // Writes the page as HTML with its pictures into strOutDir (made when missing) and, when
+    // bOpen, opens it in the desktop's browser. What could not be published as the page asks
+    // is said in one message box. False when the HTML page was not written.
+    bool PublishTo(const std::string& strOutDir, bool bOpen);
+    // The folder File > Publish offers first: "NAME-html" beside the page ("page-html" in the
+    // project folder for an untitled page).
+    std::string DefaultPublishFolder() const;
+    // The page drawn by the editor into a PDF of A4 pages, with the view's settings. False
+    // (and said) when it was not written.
+    bool ExportPdfTo(const std::string& strPdfPath);
+    // The same drawing on a printer the caller has set up.
+    bool PrintTo(QPrinter& printer);
+    // How a published page is opened: by default the desktop's browser (QDesktopServices);
+    // tests put their own. Returns whether the page was handed over.
+    static void SetBrowserOpener(std::function<bool(const QUrl&)> opener);
+
     // What the status bar shows: the element at the caret and the format there.
     QString StatusText() const;
     QStringList RecentFiles() const;
@@ -113,6 +133,9 @@ class StudioWindow : public QMainWindow {
     void RemoveRecovery();
     void ChooseProjectDirectory();
     void ChooseHotLinkColour();
+    void Publish();
+    void ExportPdf();
+    void Print();
     // A message box through the platform (texts UTF-8 here, GBK there).
     int Ask(const std::string& strText, unsigned int nType) const;
 

@@ -30,6 +30,7 @@ extern const Command kCheckCommand;
 extern const Command kPictureCommand;
 extern const Command kFormulaCommand;
 extern const Command kHtmlCommand;
+extern const Command kPublishCommand;
 extern const Command kRenderCommand;
 extern const Command kRowsCommand;
 extern const Command kPlayCommand;

@@ -12,9 +12,9 @@
 namespace tessel::cli {
 namespace {
 
-constexpr std::array<const Command*, 9> kCommands = {
-    &kDumpCommand, &kMarkupCommand, &kCheckCommand,   &kHtmlCommand,   &kRenderCommand,
-    &kRowsCommand, &kPlayCommand,   &kPictureCommand, &kFormulaCommand};
+constexpr std::array<const Command*, 10> kCommands = {
+    &kDumpCommand,   &kMarkupCommand, &kCheckCommand, &kHtmlCommand,    &kPublishCommand,
+    &kRenderCommand, &kRowsCommand,   &kPlayCommand,  &kPictureCommand, &kFormulaCommand};
 
 bool IsHelpOption(std::string_view arg) {
     return arg == "--help" || arg == "-h";
@@ -47,8 +47,9 @@ void PrintOverview(std::FILE* pStream) {
         "\n"
         "FILE is read as bytes; \"-\" or no FILE reads standard input.\n"
         "\n"
-        "Exit status: 0 success; 1 \"check\" found something that would be lost; 2 the input\n"
-        "cannot be read, the output cannot be written, or the command line is wrong.\n",
+        "Exit status: 0 success; 1 \"check\" found something that would be lost, or \"html\"\n"
+        "and \"publish\" left out what they name on standard error; 2 the input cannot be\n"
+        "read, the output cannot be written, or the command line is wrong.\n",
         pStream);
 }
 

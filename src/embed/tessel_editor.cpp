@@ -3,6 +3,8 @@
 #include "embed/tessel_editor.h"
 
 #include <QMetaObject>
+#include <QMoveEvent>
+#include <QPointer>
 #include <QResizeEvent>
 #include <QShowEvent>
 #include <algorithm>
@@ -10,6 +12,7 @@
 
 #include "editor/tessel_edit.h"
 #include "platform/gbk.h"
+#include "widgets/tool_window.h"
 
 namespace {
 
@@ -43,6 +46,36 @@ struct TesselEditor::Private {
     double dZoom = 1.0;
     int nCharSpace = 0;
     int nLineSpace = 2;
+    // The top-level window the widget is in, and where the page's top left corner was on
+    // the screen at the last look: the editor's tool window floats above the page as a window
+    // of its own and moves with the page, whether the host's window moves or the page moves
+    // inside it (the host's layout placing it as the window is first shown, say).
+    QPointer<QWidget> pWatched;
+    QPoint lastOrigin;
+
+    void Watch(TesselEditor* pWidget) {
+        QWidget* pTop = pWidget->window();
+        if (pTop != pWidget && pTop != pWatched) {
+            if (pWatched) pWatched->removeEventFilter(pWidget);
+            pWatched = pTop;
+            pTop->installEventFilter(pWidget);
+        }
+        lastOrigin = pWidget->mapToGlobal(QPoint(0, 0));
+    }
+
+    // Moves the tool window by as much as the page moved on the screen since the last look.
+    void Follow(TesselEditor* pWidget) {
+        const QPoint origin = pWidget->mapToGlobal(QPoint(0, 0));
+        const QPoint delta = origin - lastOrigin;
+        lastOrigin = origin;
+        if (!pEdit || delta.isNull()) return;
+        CEditToolWnd* pBar = pEdit->ToolBar();
+        if (!pBar || !pBar->m_hWnd) return;
+        CRect rcBar;
+        pBar->GetWindowRect(&rcBar);
+        pBar->MoveWindow(rcBar.left + delta.x(), rcBar.top + delta.y(), rcBar.Width(),
+                         rcBar.Height(), TRUE);
+    }
 
     // The editor's window first, then the object. The listener goes first so that the
     // messages of the window's end reach no signal.
@@ -87,6 +120,8 @@ void TesselEditor::setMarkup(const QByteArray& gbkMarkup) {
     listener.onSelectionChanged = [this]() { emit selectionChanged(); };
     listener.onFormatChanged = [this]() { emit formatChanged(); };
     pEdit->SetListener(std::move(listener));
+    // The editor has just put its tool window above the page.
+    d->Watch(this);
 }
 
 QByteArray TesselEditor::markup() const {
@@ -171,6 +206,13 @@ void TesselEditor::resizeEvent(QResizeEvent* event) {
 
 void TesselEditor::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    if (d->pEdit) {
+        if (window() != d->pWatched) {
+            d->Watch(this);
+        } else {
+            d->Follow(this);
+        }
+    }
     // A widget shown without a page becomes an editor of an empty page, once the host has
     // had the chance to give one right after showing it (one opening, not two).
     if (d->pEdit || event->spontaneous()) return;
@@ -180,6 +222,16 @@ void TesselEditor::showEvent(QShowEvent* event) {
             if (!d->pEdit && isVisible()) setMarkup(QByteArray());
         },
         Qt::QueuedConnection);
+}
+
+void TesselEditor::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    d->Follow(this);
+}
+
+bool TesselEditor::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == d->pWatched && event->type() == QEvent::Move) d->Follow(this);
+    return QWidget::eventFilter(watched, event);
 }
 
 void TesselEditor::focusInEvent(QFocusEvent* event) {

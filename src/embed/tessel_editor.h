@@ -92,6 +92,10 @@ class TesselEditor : public QWidget {
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    // The page moved on the screen (the host's window moved, or the page inside it): the
+    // editor's floating tool window moves with it.
+    void moveEvent(QMoveEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     struct Private;

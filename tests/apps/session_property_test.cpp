@@ -72,7 +72,6 @@ using tessel::cli::EditorSettings;
 
 constexpr int kWidth = 300;
 constexpr int kHeight = 200;
-constexpr int kEnd = 60000;
 
 int EnvInt(const char* szName, int nDefault) {
     const char* sz = std::getenv(szName);

@@ -11,6 +11,7 @@
 #include "editor/tessel_edit.h"
 #include "platform/application.h"
 #include "platform/user_input.h"
+#include "widgets/tool_window.h"
 
 namespace {
 
@@ -249,3 +250,43 @@ TEST_F(TesselEditorTest, OpeningOptionsApplyAtTheNextPage) {
 }
 
 }  // namespace
+
+// The tool window floats above the page as a window of its own; when the page moves on the
+// screen (the host's layout placing it, the host's window moved) the tool window moves by as
+// much.
+TEST(TesselEditorWindow, TheToolWindowFollowsTheHostsWindow) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    tessel::platform::EnsureApplication();
+    QWidget window;
+    auto* pLayout = new QVBoxLayout(&window);
+    pLayout->setContentsMargins(0, 120, 0, 0);
+    auto* pEditor = new TesselEditor;
+    pLayout->addWidget(pEditor);
+    window.resize(500, 400);
+    window.move(200, 200);
+    // Opened before the window is shown, when the layout has not placed the page yet.
+    pEditor->setMarkup("<Font('Arial',12,0,0,0)><Color(0,0,0)>x</Color></Font>");
+    window.show();
+    tessel::platform::ProcessEvents();
+    CWnd* pBar = pEditor->editor()->ToolBar();
+    ASSERT_NE(pBar, nullptr);
+    const auto barRect = [pBar]() {
+        CRect rc;
+        pBar->GetWindowRect(&rc);
+        return QRect(rc.left, rc.top, rc.Width(), rc.Height());
+    };
+    const QRect before = barRect();
+    // Where the editor put it: its bottom 20 pixels above the page's top left corner.
+    const QPoint pageOrigin = pEditor->mapToGlobal(QPoint(0, 0));
+    EXPECT_EQ(before.left(), pageOrigin.x());
+    EXPECT_EQ(before.top() + before.height() + 20, pageOrigin.y());
+
+    window.move(260, 170);
+    tessel::platform::ProcessEvents();
+    EXPECT_EQ(barRect(), before.translated(60, -30));
+    // A tool window the user put elsewhere keeps its distance from the window.
+    pBar->MoveWindow(before.left() + 300, before.top(), before.width(), before.height(), TRUE);
+    window.move(250, 170);
+    tessel::platform::ProcessEvents();
+    EXPECT_EQ(barRect(), before.translated(300 - 10, 0));
+}

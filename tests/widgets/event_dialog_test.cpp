@@ -120,7 +120,10 @@ TEST_F(EventDialogTest, EachActionLightsItsFieldsAndCancelKeepsTheCode) {
         actions.emplace_back(rest.substr(0, nBar));
         rest.remove_prefix(std::min(nBar + 1, rest.size()));
     }
-    for (const auto& [nCode, expected] : cases) {
+    for (const auto& entry : cases) {
+        // Named copies, not structured bindings: the lambdas below capture them.
+        const auto nCode = entry.first;
+        const auto& expected = entry.second;
         CEventDlg dlg("", &m_media, &m_pages, &m_idents);
         dlg.m_nAction = nCode;
         dlg.m_strFile = "a.wav";  // a file: "Connect" stays clear
@@ -343,7 +346,9 @@ TEST_F(EventDialogTest, BrowseOffersTheFilesOfTheAction) {
           "(*.htm,*.html)|*.htm; *.html| All Files (*.*)|*.*||",
           "*.exe;*.doc;*.txt;*.bmp;*.wav;*.mid;*.htm;*.html"}},
     };
-    for (const auto& [nCode, expected] : cases) {
+    for (const auto& entry : cases) {
+        const auto nCode = entry.first;
+        const auto& expected = entry.second;
         std::optional<std::string> answer = "/data/Picked.file";
         tessel::platform::SetFileDialogAnswerer([&](const CFileDialog& f) {
             EXPECT_TRUE(f.IsOpenDialog() && !f.IsFolderDialog());

@@ -8,12 +8,17 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QUrl>
 
+#include <algorithm>
 #include <deque>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <regex>
 #include <string>
+#include <vector>
 
 #include "document/my_list.h"
 #include "editor/tessel_edit.h"
@@ -437,6 +442,26 @@ TEST_F(StudioTest, EditMenuSendsUndoAndRedo) {
     EXPECT_EQ(TextOf(window->Editor()->GetEditText()), "new Base");
 }
 
+// The Insert menu gives the editor's insert commands, Insert Frame too, whose tool-window
+// button stays greyed: Columns opens the dialog of the columns (titled as the editor titles it).
+TEST_F(StudioTest, InsertMenuOpensTheEditorsDialogs) {
+    Put(m_strPage, TextPage("P"));
+    auto window = NewWindow();
+    ASSERT_TRUE(window->OpenPage(m_strPage));
+    std::vector<std::string> titles;
+    platform::SetDialogAnswerer([&titles](CDialog& dialog) {
+        titles.push_back(dialog.GetWindowText());
+        return false;  // cancelled
+    });
+    for (const char* szEntry : {"Columns...", "Judgement..."}) {
+        ASSERT_NE(Action(*window, szEntry), nullptr) << szEntry;
+        Action(*window, szEntry)->trigger();
+    }
+    platform::SetDialogAnswerer({});
+    EXPECT_EQ(titles, (std::vector<std::string>{"Insert Columes", "Judgment"}));
+    EXPECT_FALSE(window->IsModified());
+}
+
 TEST_F(StudioTest, ProjectFolderMenuRescansTheLists) {
     Put(m_strPage, TextPage("P"));
     const std::string strOther = m_strDir + "/elsewhere";
@@ -482,6 +507,69 @@ TEST_F(StudioTest, UntitledPageAutosavesUnderTheStateFolder) {
     } else {
         qputenv("XDG_STATE_HOME", old);
     }
+}
+
+// The example page and its pictures copied into the test's folder.
+void CopyExamples(const std::string& strTo) {
+    std::filesystem::copy(TESSEL_EXAMPLES_DIR, strTo, std::filesystem::copy_options::recursive);
+}
+
+// The addresses of the image tags of an HTML page, read with a pattern of their own.
+std::vector<std::string> ImageSources(const std::string& html) {
+    static const std::regex kImg(R"re(<img\b[^>]*\bsrc="([^"]*)")re", std::regex::icase);
+    std::vector<std::string> out;
+    for (auto it = std::sregex_iterator(html.begin(), html.end(), kImg);
+         it != std::sregex_iterator(); ++it)
+        out.push_back((*it)[1]);
+    return out;
+}
+
+TEST_F(StudioTest, PublishWritesAPageWhosePicturesAreThereAndOpensIt) {
+    CopyExamples(m_strDir + "/course");
+    const std::string strPage = m_strDir + "/course/exam-page.tsm";
+    std::vector<QUrl> opened;
+    StudioWindow::SetBrowserOpener([&opened](const QUrl& url) {
+        opened.push_back(url);
+        return true;
+    });
+    auto window = NewWindow();
+    ASSERT_TRUE(window->OpenPage(strPage));
+    EXPECT_EQ(window->DefaultPublishFolder(), m_strDir + "/course/exam-page-html");
+    const std::string strOut = m_strDir + "/site";
+    m_Answers.files.push_back(strOut);
+    Action(*window, "Publish as HTML...")->trigger();
+    StudioWindow::SetBrowserOpener({});
+    // The example page shows one picture and one formula, and publishes without a problem.
+    EXPECT_TRUE(m_Answers.asked.empty()) << m_Answers.asked.front();
+    const std::string html = Slurp(strOut + "/index.html");
+    const std::vector<std::string> sources = ImageSources(html);
+    EXPECT_EQ(sources.size(), 2u) << html;
+    // A browser reads a backslash in a file address as a slash, and letter case literally.
+    for (std::string strSrc : sources) {
+        std::replace(strSrc.begin(), strSrc.end(), '\\', '/');
+        EXPECT_TRUE(Exists(strOut + "/" + strSrc)) << strSrc;
+    }
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], QUrl::fromLocalFile(QString::fromStdString(strOut + "/index.html")));
+    // The page itself is left as it was.
+    EXPECT_FALSE(window->IsModified());
+}
+
+TEST_F(StudioTest, ExportPdfWritesPagesAndSaysWhatFails) {
+    Put(m_strPage, TextPage("Printed"));
+    auto window = NewWindow();
+    ASSERT_TRUE(window->OpenPage(m_strPage));
+    const std::string strPdf = m_strDir + "/page.pdf";
+    m_Answers.files.push_back(strPdf);
+    Action(*window, "Export PDF...")->trigger();
+    const std::string pdf = Slurp(strPdf);
+    EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
+    EXPECT_NE(pdf.find("/Type /Page\n"), std::string::npos);
+    EXPECT_TRUE(m_Answers.asked.empty());
+    // A folder that does not exist cannot take the file, and the author is told.
+    EXPECT_FALSE(window->ExportPdfTo(m_strDir + "/no/such/folder/page.pdf"));
+    ASSERT_EQ(m_Answers.asked.size(), 1u);
+    EXPECT_NE(m_Answers.asked[0].find("no/such/folder/page.pdf"), std::string::npos);
 }
 
 TEST(StudioProgram, WaylandSessionsRunThroughXWayland) {
