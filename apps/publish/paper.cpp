@@ -10,6 +10,8 @@
 #include <QPrinter>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -33,6 +35,38 @@ constexpr int kPdfDpi = 300;
 constexpr int kFirstHeight = 1000;
 // The tallest drawing made of a page (the editor lays out a limited number of rows anyway).
 constexpr int kMaxPageHeight = 16384;
+// The most image pixels a page is drawn into, and the longest side of the image.
+constexpr double kMaxPaperPixels = 24.0 * 1024 * 1024;
+constexpr int kMaxPaperSide = 32000;
+
+// The ratio a page of the size is drawn at on paper: kPaperPixelRatio when its picture fits,
+// less for a very large page, never below one.
+double PaperRatio(int nWidth, int nHeight) {
+    double dRatio = kPaperPixelRatio;
+    dRatio = std::min(dRatio, std::sqrt(kMaxPaperPixels / (static_cast<double>(nWidth) * nHeight)));
+    dRatio = std::min(dRatio, static_cast<double>(kMaxPaperSide) / std::max(nWidth, nHeight));
+    return std::max(1.0, std::floor(dRatio * 4) / 4);
+}
+
+// The pixels of a bitmap, all of them (a bitmap of a finer ratio has more than its logical
+// size), as a 32-bit image.
+std::optional<QImage> BitmapPixels(CBitmap& bitmap) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    if (GetDIBits(nullptr, &bitmap, 0, 0, nullptr, &info, DIB_RGB_COLORS) <= 0) return std::nullopt;
+    const int nWidth = info.bmiHeader.biWidth;
+    const int nHeight = std::abs(info.bmiHeader.biHeight);
+    if (nWidth <= 0 || nHeight <= 0) return std::nullopt;
+    QImage image(nWidth, nHeight, QImage::Format_RGB32);
+    if (image.isNull() || image.bytesPerLine() != DibStride(nWidth, 32)) return std::nullopt;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    info.bmiHeader.biHeight = -nHeight;  // top down, as QImage's rows are
+    if (GetDIBits(nullptr, &bitmap, 0, static_cast<unsigned>(nHeight), image.bits(), &info,
+                  DIB_RGB_COLORS) != nHeight)
+        return std::nullopt;
+    return image;
+}
 
 }  // namespace
 
@@ -77,6 +111,9 @@ std::unique_ptr<PageImage> DrawPageImage(const std::string& strMarkup,
     const int nHeight = std::clamp(edit.GetWinHeight(), 1, kMaxPageHeight);
     host.MoveWindow(0, 0, nWidth, nHeight);
     edit.Resize(CRect(0, 0, nWidth, nHeight));
+    // Laid out in the editor's pixels, drawn finer for paper.
+    const double dRatio = PaperRatio(nWidth, nHeight);
+    platform::SetPixelRatio(&host, dRatio);
 
     auto pPage = std::make_unique<PageImage>();
     int y = 0;
@@ -91,19 +128,15 @@ std::unique_ptr<PageImage> DrawPageImage(const std::string& strMarkup,
         strError = "cannot draw the editor's window";
         return nullptr;
     }
-    const std::optional<QImage> image =
-        DrawToImage(bitmap.GetSize().cx, bitmap.GetSize().cy, [&](CDC* pDC) {
-            CDC src;
-            if (!src.CreateCompatibleDC(pDC)) return;
-            CBitmap* pOld = src.SelectObject(&bitmap);
-            pDC->BitBlt(0, 0, bitmap.GetSize().cx, bitmap.GetSize().cy, &src, 0, 0, SRCCOPY);
-            src.SelectObject(pOld);
-        });
+    const std::optional<QImage> image = BitmapPixels(bitmap);
     if (!image) {
         strError = "no memory for the page's drawing";
         return nullptr;
     }
     pPage->image = *image;
+    pPage->dRatio = static_cast<double>(image->width()) / nWidth;
+    pPage->nWidth = nWidth;
+    pPage->nHeight = nHeight;
     return pPage;
 }
 
@@ -113,7 +146,7 @@ namespace {
 // nPageHeight; a row taller than a page is cut where the page ends.
 std::vector<int> PageBreaks(const PageImage& page, int nPageHeight) {
     std::vector<int> breaks;
-    const int nTotal = page.image.height();
+    const int nTotal = page.nHeight;
     int nTop = 0;
     while (nTop < nTotal) {
         int nEnd = std::min(nTotal, nTop + nPageHeight);
@@ -146,12 +179,12 @@ PaperReport DrawPageOnDevice(QPagedPaintDevice& device, const std::string& strMa
     const std::unique_ptr<PageImage> page =
         DrawPageImage(strMarkup, strProjectDir, nWidth, options, report.strError);
     if (!page) return report;
-    report.nPageWidth = page->image.width();
-    report.nPageHeight = page->image.height();
+    report.nPageWidth = page->nWidth;
+    report.nPageHeight = page->nHeight;
 
     // At the editor's size on paper (96 pixels to the inch), shrunk when wider than the paper.
     double dScale = dDeviceDpi / kEditorDpi;
-    dScale = std::min(dScale, static_cast<double>(nPaperWidth) / page->image.width());
+    dScale = std::min(dScale, static_cast<double>(nPaperWidth) / page->nWidth);
     const int nPageHeight = std::max(1, static_cast<int>(nPaperHeight / dScale));
 
     QPainter painter;
@@ -167,9 +200,10 @@ PaperReport DrawPageOnDevice(QPagedPaintDevice& device, const std::string& strMa
             painter.end();
             return report;
         }
-        const QRectF source(0, nTop, page->image.width(), nEnd - nTop);
-        painter.drawImage(QRectF(0, 0, source.width() * dScale, source.height() * dScale),
-                          page->image, source);
+        const double r = page->dRatio;
+        const QRectF source(0, nTop * r, page->image.width(), (nEnd - nTop) * r);
+        painter.drawImage(QRectF(0, 0, page->nWidth * dScale, (nEnd - nTop) * dScale), page->image,
+                          source);
         ++report.nPages;
         nTop = nEnd;
     }

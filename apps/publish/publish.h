@@ -95,16 +95,23 @@ struct PaperReport {
 };
 
 // The whole page as the editor draws it in a window nWidth pixels wide, made as tall as the
-// page: the editor's own drawing at its 96 pixels to the inch, white where it draws nothing.
-// Null on failure, with the reason in strError.
+// page: the editor's own drawing, laid out at its 96 pixels to the inch and drawn finer, at
+// up to kPaperPixelRatio image pixels to the editor's pixel (fewer for a page so large that
+// its picture would not fit in memory), white where it draws nothing. Null on failure, with
+// the reason in strError.
 struct PageImage;
 std::unique_ptr<PageImage> DrawPageImage(const std::string& strMarkup,
                                          const std::string& strProjectDir, int nWidth,
                                          const PaperOptions& options, std::string& strError);
 
+// Image pixels to the editor's pixel for paper: 288 to the inch, about the PDF's 300.
+inline constexpr double kPaperPixelRatio = 3.0;
+
 struct PageImage {
-    QImage image;
-    std::vector<int> rowBottoms;  // where each row ends, from the top of the page
+    QImage image;  // dRatio image pixels to the editor's pixel
+    double dRatio = 1.0;
+    int nWidth = 0, nHeight = 0;  // the page in the editor's pixels
+    std::vector<int> rowBottoms;  // where each row ends, from the top of the page (editor's pixels)
 };
 
 // Opens the editor headless on the page, lets it draw the whole page and writes it to a PDF

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QVariant>
 
 #include <algorithm>
 #include <unordered_map>
@@ -64,9 +65,8 @@ struct PostedMessage : QEvent {
 // Messages delivered so far (ProcessEvents stops when a round delivers none).
 unsigned g_nDelivered = 0;
 
-// The pixel ratio of a window's surface: its widget's screen's (or window's).
 double RatioOf(const QWidget* pWidget) {
-    return tessel::platform::SurfaceRatio(pWidget->devicePixelRatio());
+    return tessel::platform::PixelRatioOf(pWidget);
 }
 
 // A new logical size or pixel ratio for a window's pixels, keeping what they show (scaled to
@@ -294,6 +294,29 @@ BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 namespace tessel::platform {
+
+namespace {
+// The dynamic property of a top-level widget that holds the ratio SetPixelRatio gave it.
+constexpr const char* kPixelRatioProperty = "tesselPixelRatio";
+}  // namespace
+
+double PixelRatioOf(const QWidget* pWidget) {
+    const QVariant given = pWidget->window()->property(kPixelRatioProperty);
+    if (given.isValid() && given.toDouble() > 0.0) return SurfaceRatio(given.toDouble());
+    return SurfaceRatio(pWidget->devicePixelRatio());
+}
+
+void SetPixelRatio(CWnd* pWnd, double dRatio) {
+    QWidget* pTop = WidgetOf(pWnd);
+    if (pTop == nullptr) return;
+    pTop = pTop->window();
+    pTop->setProperty(kPixelRatioProperty, dRatio > 0.0 ? QVariant(dRatio) : QVariant());
+    // The windows made so far are remade at it; windows made later take it when made.
+    if (HWND hWnd = WindowOfWidget(pTop)) WindowData::SyncPixelRatio(hWnd);
+    for (QWidget* pChild : pTop->findChildren<QWidget*>()) {
+        if (HWND hWnd = WindowOfWidget(pChild)) WindowData::SyncPixelRatio(hWnd);
+    }
+}
 
 void MessageSink::customEvent(QEvent* pEvent) {
     if (pEvent->type() != PostedMessageType() || m_hWnd == nullptr) return;

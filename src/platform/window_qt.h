@@ -43,6 +43,9 @@ QWidget* WidgetOf(CWnd* pWnd);
 QWidget* WidgetOf(HWND hWnd);
 // The window of a widget, or null when the widget is no window of this layer.
 HWND WindowOfWidget(const QWidget* pWidget);
+// The pixel ratio a window's surface is made at: the one its top-level window was given
+// (SetPixelRatio), or else its screen's.
+double PixelRatioOf(const QWidget* pWidget);
 // Makes an attached widget's window known (AttachWidget).
 void RegisterAttached(HWND hWnd);
 

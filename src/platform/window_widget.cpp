@@ -207,10 +207,20 @@ bool CaptureWindow(CWnd* pWnd, CBitmap& bitmap) {
     pWidget = WidgetOf(pWnd);
     if (pWidget == nullptr || pWidget->width() <= 0 || pWidget->height() <= 0) return false;
     // On a high-density screen the capture keeps the screen's pixels: a bitmap of the
-    // window's logical size at the window's pixel ratio.
-    const double dRatio = SurfaceRatio(pWidget->devicePixelRatio());
-    QImage image = pWidget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    // window's logical size at the window's pixel ratio. A window given a ratio of its own
+    // (SetPixelRatio) is drawn into pixels of that ratio, not its screen's.
+    const double dRatio = PixelRatioOf(pWidget);
     const QSize pixels(ToPixel(pWidget->width(), dRatio), ToPixel(pWidget->height(), dRatio));
+    QImage image;
+    if (dRatio == SurfaceRatio(pWidget->devicePixelRatio())) {
+        image = pWidget->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    } else {
+        image = QImage(pixels, QImage::Format_RGB32);
+        if (image.isNull()) return false;
+        image.setDevicePixelRatio(dRatio);
+        image.fill(Qt::white);
+        pWidget->render(&image);
+    }
     if (image.size() != pixels)
         image = image.scaled(pixels, Qt::IgnoreAspectRatio, Qt::FastTransformation);
     image.setDevicePixelRatio(dRatio);

@@ -550,6 +550,11 @@ void ProcessEvents();
 // when invalid), in a new bitmap of the window's size.
 bool CaptureWindow(CWnd* pWnd, CBitmap& bitmap);
 
+// Draws the top-level window of pWnd, and every window inside it, at dRatio device pixels to
+// the logical pixel whatever screen it is on (0: its screen's again). For pictures finer than
+// the screen: a page drawn for paper. Windows already made are remade at it and drawn again.
+void SetPixelRatio(CWnd* pWnd, double dRatio);
+
 // What the caret is: whose it is, where, how large, and whether it is shown.
 struct CaretInfo {
     HWND hOwner = nullptr;

@@ -98,9 +98,13 @@ TEST_F(PaperTest, PageImageIsTheEditorsDrawingOfTheWholePage) {
         DrawPageImage(ReadFile(fs::path(TESSEL_EXAMPLES_DIR) / "exam-page.tsm"),
                       TESSEL_EXAMPLES_DIR, 680, {}, strError);
     ASSERT_TRUE(page) << strError;
-    EXPECT_EQ(page->image.width(), 680);
+    EXPECT_EQ(page->nWidth, 680);
     ASSERT_FALSE(page->rowBottoms.empty());
-    EXPECT_EQ(page->rowBottoms.back(), page->image.height());
+    EXPECT_EQ(page->rowBottoms.back(), page->nHeight);
+    // A page of this size is drawn for paper at three image pixels to the editor's pixel.
+    EXPECT_EQ(page->dRatio, kPaperPixelRatio);
+    EXPECT_EQ(page->image.width(), 3 * 680);
+    EXPECT_EQ(page->image.height(), 3 * page->nHeight);
     if (const char* szKeep = getenv("TESSEL_KEEP_PAGE_IMAGE"))
         page->image.save(QString::fromUtf8(szKeep));
     // The title is navy text; the rest of the page has black text in every part of its height.
@@ -113,9 +117,22 @@ TEST_F(PaperTest, PageImageIsTheEditorsDrawingOfTheWholePage) {
             (y < page->image.height() / 2 ? nDarkTop : nDarkBottom) += bDark;
         }
     }
-    EXPECT_GT(nNavy, 50);
-    EXPECT_GT(nDarkTop, 500);
-    EXPECT_GT(nDarkBottom, 500);
+    EXPECT_GT(nNavy, 50 * 9);
+    EXPECT_GT(nDarkTop, 500 * 9);
+    EXPECT_GT(nDarkBottom, 500 * 9);
+    // Drawn finer, not enlarged: the edges of the letters fall inside the editor's pixels,
+    // so many 3 x 3 blocks of image pixels are not of one colour.
+    int nMixed = 0;
+    for (int y = 0; y + 3 <= page->image.height(); y += 3) {
+        for (int x = 0; x + 3 <= page->image.width(); x += 3) {
+            const QRgb first = page->image.pixel(x, y);
+            bool bMixed = false;
+            for (int i = 0; i < 9 && !bMixed; ++i)
+                bMixed = page->image.pixel(x + i % 3, y + i / 3) != first;
+            nMixed += bMixed;
+        }
+    }
+    EXPECT_GT(nMixed, 1000);
 }
 
 }  // namespace
