@@ -13,6 +13,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/geometry.h"
@@ -21,6 +22,21 @@ class QPrinter;
 class QPagedPaintDevice;
 
 namespace tessel::publish {
+
+// The page around the HTML fragment: it declares GBK, the fragment's encoding, and has no
+// document type declaration, so that the fragment's font tags and paragraphs are laid out the
+// way browsers lay out pages of their kind, and a picture not yet published (a formula's
+// picture, say) keeps the size its tag gives instead of shrinking to its alternative text.
+inline constexpr std::string_view kHtmlPageHead =
+    "<html>\n"
+    "<head>\n"
+    "<meta charset=\"gbk\">\n"
+    "</head>\n"
+    "<body>\n";
+inline constexpr std::string_view kHtmlPageTail =
+    "\n"
+    "</body>\n"
+    "</html>\n";
 
 // What PublishHtml wrote for one image tag of the page.
 struct PublishedFile {

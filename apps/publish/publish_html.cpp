@@ -31,19 +31,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// No document type declaration, as the fragment is written for pages of its kind
-// (docs/html.md): font tags and paragraphs are laid out as they were meant to be.
-constexpr std::string_view kPageHead =
-    "<html>\n"
-    "<head>\n"
-    "<meta charset=\"gbk\">\n"
-    "</head>\n"
-    "<body>\n";
-constexpr std::string_view kPageTail =
-    "\n"
-    "</body>\n"
-    "</html>\n";
-
 // Where converted and renamed pictures go when their own name cannot be used.
 constexpr std::string_view kOwnFolder = "_published";
 
@@ -401,7 +388,7 @@ PublishReport PublishHtml(const std::string& strMarkup, const std::string& strPr
 
     const fs::path page = fs::path(strOutDir) / strPage;
     report.strHtmlPath = page.string();
-    report.bWritten = WriteFile(page, kPageHead, body, kPageTail);
+    report.bWritten = WriteFile(page, kHtmlPageHead, body, kHtmlPageTail);
     if (!report.bWritten) report.problems.push_back({-1, "", "cannot write " + page.string()});
     return report;
 }

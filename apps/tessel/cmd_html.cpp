@@ -11,24 +11,11 @@
 #include "imaging/list_pictures.h"
 #include "input.h"
 #include "markup/word_analyzer.h"
+#include "publish.h"
 #include "quote.h"
 
 namespace tessel::cli {
 namespace {
-
-// No document type declaration: the fragment's font tags and paragraphs are laid out the
-// way browsers lay out pages of their kind, and a picture not yet published (a formula's
-// picture, say) keeps the size its tag gives instead of shrinking to its alternative text.
-constexpr std::string_view kPageHead =
-    "<html>\n"
-    "<head>\n"
-    "<meta charset=\"gbk\">\n"
-    "</head>\n"
-    "<body>\n";
-constexpr std::string_view kPageTail =
-    "\n"
-    "</body>\n"
-    "</html>\n";
 
 int RunHtml(const Command& command, std::span<const std::string_view> args) {
     std::string_view strPath, strProject;
@@ -62,7 +49,8 @@ int RunHtml(const Command& command, std::span<const std::string_view> args) {
             strProject.empty() ? "the current directory" : Join({"\"", strProject, "\""}).c_str());
     }
 
-    bool bWritten = bPage ? WriteStdout(kPageHead) && WriteStdout(out) && WriteStdout(kPageTail)
+    bool bWritten = bPage ? WriteStdout(publish::kHtmlPageHead) && WriteStdout(out) &&
+                                WriteStdout(publish::kHtmlPageTail)
                           : WriteStdout(out);
     if (!bWritten || !FlushStdout()) return kExitFail;
     return missing.empty() ? kExitOk : kExitLoss;
