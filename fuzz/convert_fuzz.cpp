@@ -27,6 +27,7 @@
 #include <string_view>
 #include <vector>
 
+#include "markup/findings.h"
 #include "markup/word_analyzer.h"
 #include "print_bytes.h"
 
@@ -412,6 +413,27 @@ void CheckHtml(CWordAnalyzer& analyzer, CMyList& list) {
     }
 }
 
+// The account of what the page loses, made of all its bytes (NULs included): every finding
+// names a byte of them or an element, says something, and the write's losses are among them.
+void CheckFindings(std::string_view bytes, const std::vector<MarkupDiagnostic>& writeDiags) {
+    const std::vector<tessel::markup::MarkupFinding> findings = tessel::markup::CheckPage(bytes);
+    std::size_t nElementFindings = 0;
+    for (const tessel::markup::MarkupFinding& finding : findings) {
+        if (finding.strText.empty()) Fail("a finding says nothing");
+        if (finding.nOffset >= 0 && static_cast<std::size_t>(finding.nOffset) > bytes.size())
+            Fail("a finding names a byte beyond the page");
+        nElementFindings += finding.nElement >= 0;
+    }
+    std::size_t nElementDiags = 0;
+    for (const MarkupDiagnostic& d : writeDiags)
+        nElementDiags += d.nElement >= 0;
+    if (nElementFindings != nElementDiags) {
+        std::fprintf(stderr, "  %zu element findings, %zu element diagnostics\n", nElementFindings,
+                     nElementDiags);
+        Fail("the findings do not account for every diagnostic of the write");
+    }
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSize) {
     // An exact copy with its terminating NUL, so that a read past the end is caught.
     auto text = std::make_unique<char[]>(nSize + 1);
@@ -436,6 +458,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* pData, std::size_t nSi
     }
 
     CheckHtml(analyzer, e1->list);
+    CheckFindings(std::string_view(reinterpret_cast<const char*>(pData), nSize), d1);
 
     std::unique_ptr<Reading> e2 = Read(analyzer, w1);
     CheckReadOfWrite(*e1, d1, w1, *e2, seen);
