@@ -3,11 +3,13 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "command.h"
+#include "editor_host.h"
 #include "input.h"
 #include "publish.h"
 #include "quote.h"
@@ -99,8 +101,17 @@ int RunPublish(const Command& command, std::span<const std::string_view> args) {
     const std::string strProject =
         strProjectArg.empty() ? DefaultProject(strPage) : std::string(strProjectArg);
 
+    // What is published is the page as the editor hands it back, as the studio publishes it:
+    // the markup's formula sizes and last column widths are the ones its first layout gives.
+    EditorSettings settings;
+    settings.strProject = strProject;
+    std::unique_ptr<EditorHost> pHost = EditorHost::Open(settings, input->strBytes);
+    if (!pHost) return kExitFail;
+    const std::string strMarkup = pHost->Editor().GetEditText();
+    pHost.reset();
+
     const tessel::publish::PublishReport report =
-        tessel::publish::PublishHtml(input->strBytes, strProject, std::string(strOutDir));
+        tessel::publish::PublishHtml(strMarkup, strProject, std::string(strOutDir));
 
     std::string out;
     for (const tessel::publish::PublishedFile& file : report.files) {
@@ -111,7 +122,7 @@ int RunPublish(const Command& command, std::span<const std::string_view> args) {
 
     tessel::publish::PaperReport paper;
     if (!strPdf.empty()) {
-        paper = tessel::publish::ExportPdf(input->strBytes, strProject, std::string(strPdf));
+        paper = tessel::publish::ExportPdf(strMarkup, strProject, std::string(strPdf));
         if (paper.bWritten) {
             out += Join({"pdf -> ", strPdf, " (", std::to_string(paper.nPages),
                          paper.nPages == 1 ? " page)\n" : " pages)\n"});
@@ -142,7 +153,9 @@ const Command kPublishCommand{
     .strSummary = "write the page as an HTML page with its pictures (and a PDF)",
     .strHelp =
         "Writes the page into the folder OUTDIR (made when missing) as Tessel Studio\n"
-        "publishes it: index.html, the page's HTML export in a page that declares GBK, and\n"
+        "publishes it, opened in the editor first so that formulas have the sizes the\n"
+        "editor lays them out in: index.html, the page's HTML export in a page that declares GBK, "
+        "and\n"
         "beside it every picture the page shows and every formula drawn into the picture\n"
         "its image tag names, each under the address the HTML gives. Pictures in formats\n"
         "browsers do not show are converted to PNG; addresses a browser cannot find as a\n"
