@@ -12,17 +12,6 @@
 
 namespace {
 
-// A text run as the markup writes it: face, size, plain, black.
-std::string TextRun(const std::string& face, int nSize, const std::string& utf8) {
-    return "<Font('" + face + "'," + std::to_string(nSize) + ",0,0,0)><Color(0,0,0)>" + utf8 +
-           "</Color></Font>";
-}
-std::string Arial(const std::string& utf8) {
-    return TextRun("Arial", 12, utf8);
-}
-std::string Times(const std::string& utf8) {
-    return TextRun("Times New Roman", 12, utf8);
-}
 // The example picture, 120 x 80 pixels.
 const std::string kPicture = "<Image('Image\\Map.bmp',0,100)>";
 

@@ -197,28 +197,6 @@ TEST_F(PlayClipboardTest, PastesGiveTheElementsOfEachFormat) {
     }
 }
 
-// A copy of a selection made with Shift held over the arrows puts the private format (one
-// element, "ab"), the text and the HTML. End puts the cursor after the word "abc" inside its
-// element (0 1 0), not at an element's start, so the pasted element does not join the run
-// before it: it goes in after it, as a run of its own in the same format.
-TEST_F(PlayClipboardTest, CopyOfAShiftSelectionPutsThePrivateFormatTextAndHtml) {
-    EXPECT_EQ(Out("type abc\nkey Home\nkey Shift\nkey Right\nkey Right\nkeyup Shift\n"
-                  "command copy\nprint clipboard\n"),
-              "private 1\ntext ab\nhtml\n");
-    EXPECT_EQ(Out("key End\nprint caret\ncommand paste\nprint markup\n"),
-              "0 1 0\n" + StartRun("abc") + StartRun("ab") + "\n");
-}
-
-// Cut takes the selection out and puts it on the clipboard; undo puts it back, redo takes it
-// out again.
-TEST_F(PlayClipboardTest, CutUndoAndRedoByName) {
-    EXPECT_EQ(Out("type abc\nkey Home\nkey Right shift\nkey Right shift\ncommand cut\n"
-                  "print clipboard\nprint markup\n"),
-              "private 1\ntext ab\nhtml\n" + StartRun("c") + "\n");
-    EXPECT_EQ(Out("command undo\nprint markup\n"), StartRun("abc") + "\n");
-    EXPECT_EQ(Out("command redo\nprint markup\n"), StartRun("c") + "\n");
-}
-
 // Select all then copy takes the whole page, by name and by id (53092, 53003).
 TEST_F(PlayClipboardTest, SelectAllThenCopyTakesTheWholePage) {
     for (const char* script :

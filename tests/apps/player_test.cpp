@@ -28,11 +28,6 @@ using tessel::platform::Utf8ToGbk;
 using tessel::play::Player;
 using tessel::play::PlayResult;
 
-// A text run and a two-column frame of it (the page the tool's tests lay out).
-const std::string kRun = "<Font('Arial',12,0,0,0)><Color(0,0,0)>hello</Color></Font>";
-const std::string kFramePage = kRun + "<MultiColumn(2,10,100,100)><StartColumn>" + kRun +
-                               "<EndColumn><StartColumn>" + kRun + "<EndColumn>";
-
 class PlayerTest : public testing::Test {
   protected:
     static void SetUpTestSuite() { tessel::platform::EnsureApplication(); }
@@ -41,8 +36,8 @@ class PlayerTest : public testing::Test {
         tessel::platform::ProcessEvents();
     }
 
-    CTesselEdit& Open(const std::string& strMarkup, EditorSettings settings = {}) {
-        m_pHost = EditorHost::Open(settings, strMarkup);
+    CTesselEdit& Open(const std::string& strMarkup) {
+        m_pHost = EditorHost::Open(EditorSettings{}, strMarkup);
         EXPECT_TRUE(m_pHost);
         tessel::platform::ProcessEvents();
         return m_pHost->Editor();
@@ -191,15 +186,6 @@ TEST_F(PlayerTest, PrintMarkupAndDumpShowThePageAsTheMarkupReadsIt) {
     EXPECT_EQ(Out("print markup\nprint dump\n"), GbkToUtf8(page) + "\n" + dump + "end\n");
 }
 
-TEST_F(PlayerTest, PrintRowsIsTheRowTableAsTheRowsCommandPrintsIt) {
-    EditorSettings settings;
-    settings.nWidth = 300;
-    settings.nLineSpace = 0;
-    Open(kFramePage, settings);
-    // The text's row, the frame alone on its row, the empty row after a frame ending the page.
-    EXPECT_EQ(Out("print rows\n"), "12 0 0 0\n12 1 0 0\n18 2 0 0\nend\n");
-}
-
 // The caret inverts the white page under it; the picture shows it whatever its blink phase.
 TEST_F(PlayerTest, SnapshotDrawsTheEditorWindowWithTheCaret) {
     const fs::path dir = fs::temp_directory_path() / "tessel-player-test";
@@ -220,23 +206,6 @@ TEST_F(PlayerTest, SnapshotDrawsTheEditorWindowWithTheCaret) {
 
 // --- Typing and moving, through the editor's own handling -----------------------------------
 
-// Characters typed in the starting format make one Text element in that format, and the
-// cursor stands after it; the caret is 2 pixels wide and as tall as the text (28).
-TEST_F(PlayerTest, TypedTextGoesIntoTheDocumentInTheCurrentFormat) {
-    EXPECT_EQ(Out("type ab\nprint caret\nprint markup\n"),
-              "1 0 0\n<Font('Arial',28,0,0,0)><Color(0,0,0)>ab</Color></Font>\n");
-    const std::string box = Out("print caretbox\n");
-    EXPECT_TRUE(box.ends_with(" 2 28\n")) << box;
-}
-
-// Home goes to the row's start; Shift held over three Right presses selects the three
-// letters of the one word "abc"; releasing Shift ends the selection, its ends in order.
-TEST_F(PlayerTest, ShiftHeldOverArrowKeysSelects) {
-    EXPECT_EQ(Out("type abc\nkey Home\nprint caret\nkey Shift\nkey Right\nkey Right\nprint caret\n"
-                  "key Right\nkeyup Shift\nprint selection\n"),
-              "0 0 0\n0 0 2\n0 0 0 0 1 0 1 0\n");
-}
-
 TEST_F(PlayerTest, HeldModifiersLastFromOnePlayToTheNext) {
     Open("");
     Player player(m_pHost->Editor());
@@ -247,28 +216,6 @@ TEST_F(PlayerTest, HeldModifiersLastFromOnePlayToTheNext) {
               tessel::platform::kShiftHeld | tessel::platform::kControlHeld);
     EXPECT_EQ(player.Play("keyup Shift\nkeyup Ctrl\n").nExit, 0);
     EXPECT_EQ(player.HeldModifiers(), tessel::platform::kNoModifiers);
-}
-
-// A click in a column of a frame gives that column editor the focus: the caret and the
-// keys are that editor's from then on.
-TEST_F(PlayerTest, AClickInAColumnSendsTheKeysToThatColumnEditor) {
-    CTesselEdit& editor = Open(kFramePage);
-    ASSERT_TRUE(editor.m_pChildEdit[0][0] != nullptr);
-    CTesselEdit& column = *editor.m_pChildEdit[0][0];
-    ASSERT_TRUE(column.IsWindowVisible());
-    CRect rc;
-    column.GetWindowRect(&rc);
-    editor.ScreenToClient(&rc);
-    const CPoint middle((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
-    EXPECT_EQ(Out("click " + std::to_string(middle.x) + " " + std::to_string(middle.y) +
-                  "\nkey End\nprint caret\ntype z\n"),
-              "0 1 0\n");  // the column's end: after its one word "hello"
-    EXPECT_EQ(CWnd::GetFocus(), &column);
-    const std::string markup = GbkToUtf8(editor.GetEditText());
-    const size_t nColumn = markup.find("<StartColumn>"), nEnd = markup.find("<EndColumn>");
-    ASSERT_NE(nEnd, std::string::npos);
-    EXPECT_EQ(markup.find('z'), markup.find('z', nColumn)) << markup;
-    EXPECT_LT(markup.find('z'), nEnd) << markup;
 }
 
 // --- Events reach the editor window as messages ---------------------------------------------

@@ -783,6 +783,18 @@ std::vector<CTesselEdit*> AllEditors(CTesselEdit& top) {
     return editors;
 }
 
+// Where two pages of lines first differ; empty when they do not.
+std::string FirstDifference(const std::vector<std::string>& a, const std::vector<std::string>& b) {
+    for (std::size_t i = 0; i < std::max(a.size(), b.size()); ++i) {
+        const std::string x = i < a.size() ? a[i] : "(none)";
+        const std::string y = i < b.size() ? b[i] : "(none)";
+        if (x != y)
+            return "element " + std::to_string(i) + ":\n  " + tessel::platform::GbkToUtf8(x) +
+                   "\n  " + tessel::platform::GbkToUtf8(y);
+    }
+    return "";
+}
+
 // Everything that must hold of an editor between two steps; empty when it does.
 std::string Unsound(CTesselEdit& top, const std::string& strProject) {
     for (CTesselEdit* p : AllEditors(top)) {
@@ -809,21 +821,8 @@ std::string Unsound(CTesselEdit& top, const std::string& strProject) {
     CDC dc;
     dc.CreateCompatibleDC(nullptr);
     again.SetRow(&dc);
-    const std::vector<std::string> before = Carried(top);
-    const std::vector<std::string> after = Carried(again);
-    if (before != after) {
-        std::string e = "the markup handed back reads back differently:\n";
-        for (std::size_t i = 0; i < std::max(before.size(), after.size()); ++i) {
-            const std::string a = i < before.size() ? before[i] : "(none)";
-            const std::string b = i < after.size() ? after[i] : "(none)";
-            if (a != b) {
-                e += "  element " + std::to_string(i) + ":\n    " + tessel::platform::GbkToUtf8(a) +
-                     "\n    " + tessel::platform::GbkToUtf8(b) + "\n";
-                break;
-            }
-        }
-        return e;
-    }
+    const std::string difference = FirstDifference(Carried(top), Carried(again));
+    if (!difference.empty()) return "the markup handed back reads back differently: " + difference;
     return "";
 }
 
@@ -1200,17 +1199,6 @@ class HistoryModel {
     bool m_bJoinable = false;
     Where m_lastAfter;
 };
-
-std::string FirstDifference(const std::vector<std::string>& a, const std::vector<std::string>& b) {
-    for (std::size_t i = 0; i < std::max(a.size(), b.size()); ++i) {
-        const std::string x = i < a.size() ? a[i] : "(none)";
-        const std::string y = i < b.size() ? b[i] : "(none)";
-        if (x != y)
-            return "element " + std::to_string(i) + ":\n  " + tessel::platform::GbkToUtf8(x) +
-                   "\n  " + tessel::platform::GbkToUtf8(y);
-    }
-    return "";
-}
 
 // The editor with the number a history step names, among the top-level editor's.
 CTesselEdit* EditorNumbered(CTesselEdit& top, int nEditID) {

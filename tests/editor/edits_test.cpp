@@ -90,23 +90,6 @@ TEST(Offsets, PositionAndOffsetAreInverse) {
     EXPECT_EQ(OffsetOf("abc", 5, 9), 3);
 }
 
-TEST_F(EditsTest, StepsVisitEveryCharacterAndObject) {
-    // ab, one double-byte character and c make three words.
-    Text("ab" + kZhong + "c");
-    const std::vector<TEXTPOS> expected = {{0, 0, 0}, {0, 0, 1}, {0, 1, 0}, {0, 2, 0}, {0, 3, 0}};
-    TEXTPOS p;
-    for (std::size_t i = 1; i < expected.size(); ++i) {
-        p = StepForward(m_list, p);
-        EXPECT_EQ(p, expected[i]);
-    }
-    EXPECT_EQ(StepForward(m_list, p), p);  // the end stays
-    for (std::size_t i = expected.size() - 1; i > 0; --i) {
-        p = StepBack(m_list, p);
-        EXPECT_EQ(p, expected[i - 1]);
-    }
-    EXPECT_EQ(StepBack(m_list, p), p);  // the start stays
-}
-
 TEST_F(EditsTest, StepsAcrossElements) {
     Text("ab");
     Text("cd");

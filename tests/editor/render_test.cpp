@@ -159,18 +159,6 @@ TEST_F(RenderTest, TheCaretStandsBesideTheCharacterBeforeIt) {
     Layout();
     EXPECT_EQ(m_ed.GetProperCharHeight(&m_dc, m_ed.m_pList), 30);  // at the start: not halved
 
-    // Left steps back through the letters, the double-byte character and into the element
-    // before.
-    const TEXTPOS path[] = {{0, 3, 0}, {0, 2, 0}, {0, 1, 0}, {0, 0, 1}, {0, 0, 0}};
-    m_ed.m_CurPos = TEXTPOS{1, 0, 0};
-    m_ed.PrevObject(m_ed.m_pList);
-    EXPECT_EQ(m_ed.m_CurPos, (TEXTPOS{0, 2, 0}));
-    m_ed.m_CurPos = path[0];
-    for (const TEXTPOS& p : path) {
-        EXPECT_EQ(m_ed.m_CurPos, p);
-        m_ed.PrevObject(m_ed.m_pList);
-    }
-
     // A cursor at the start of row 1 is drawn at the left edge of row 1, with its height.
     int x = -1, y = -1, h = -1;
     m_ed.m_CurPos = RowStart(1);

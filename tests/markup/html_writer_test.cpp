@@ -50,11 +50,6 @@ TEST(HtmlWriterTest, TextCarriesItsFormatAndEntities) {
     EXPECT_EQ(
         HtmlOf({NewText("a\nb\rc", {.italic = 1})}),
         italic + "a</I></Font>\n<p>" + italic + "b</I></Font>\n<p>" + italic + "c</I></Font>");
-    // The second byte of a character is never taken for an entity or a break; a character
-    // whose second byte a browser would not pair with its first (none, or one below 0x40)
-    // is left out whole.
-    EXPECT_EQ(HtmlOf({NewText("\xb0\x20" + kSlashChar + "\x81<p\xb0")}),
-              kSongTiFont + kSlashChar + "p</Font>");
     // A face name cannot end its attribute.
     EXPECT_EQ(HtmlOf({NewText("", {.face = "A\"&B"})}),
               "<Font Face=\"A&quot;&amp;B\" Size=\"2\" Color=\"#000000\"></Font>");

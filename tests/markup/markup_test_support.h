@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "document/char_format.h"
+#include "document/gbk_char.h"
 #include "markup/word_analyzer.h"
 
 namespace markup_test {
@@ -139,6 +140,33 @@ inline std::vector<std::string> ReadBack(const std::string& markup, bool bTextsO
                                          IMarkupSink* pSink = nullptr) {
     CMyList list = Read(markup, pSink);
     return DescribeAll(list, bTextsOnly);
+}
+
+// What reading a list's written markup gives back when the writer reports no loss: every
+// element but the empty texts and the kinds that have no tag (9 to 12), a tab coming back as
+// four spaces and a carriage return as a line feed (the second byte of a character is neither).
+inline std::vector<std::string> CarriedBack(CMyList& list) {
+    std::vector<std::string> out;
+    for (CLink* p : Elements(list)) {
+        if (p->m_nKind >= kKindDate && p->m_nKind <= kKindCountTime) continue;
+        if (p->m_nKind == kKindText && p->m_Command[0].strText.empty()) continue;
+        CLink copy;
+        CopyLink(&copy, p);
+        std::string& text = copy.m_Command[0].strText;
+        std::string back;
+        for (size_t i = 0; i < text.size();) {
+            const int n = tessel::CharLength(text, i);
+            if (n == 1 && text[i] == '\t') {
+                back += "    ";
+            } else {
+                back.append(n == 1 && text[i] == '\r' ? "\n" : text.substr(i, n));
+            }
+            i += n;
+        }
+        text = back;
+        out.push_back(Describe(&copy));
+    }
+    return out;
 }
 
 struct CollectingSink : IMarkupSink {

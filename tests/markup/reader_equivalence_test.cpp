@@ -6,9 +6,8 @@
 // must agree exactly: E2 and E3 are equal in the kind and in every field of every slot.
 // When writing E1 reports nothing, E2 also carries every value of E1's tags.
 //
-// The hand-written inputs below cover every tag, both bracket forms, the escapes and the
-// quotation pairs; their expected elements are worked out from the reading rules of the
-// markup language (docs/markup.md).
+// The hand-written inputs below add to parser_test.cpp's what it leaves out; their expected
+// elements are worked out from the reading rules of the markup language (docs/markup.md).
 
 #include <gtest/gtest.h>
 
@@ -17,7 +16,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "document/gbk_char.h"
 #include "markup_test_support.h"
 
 namespace {
@@ -76,33 +74,6 @@ std::vector<std::string> EverythingOf(CMyList& list) {
     return out;
 }
 
-// What reading E1's markup gives back when the writer reports nothing: every element but
-// the empty texts and the kinds that have no tag, with the values its tag carries (a tab
-// that "&" kept comes back as four spaces, a carriage return as a line feed).
-std::vector<std::string> Carried(CMyList& list) {
-    std::vector<std::string> out;
-    for (CLink* p : Elements(list)) {
-        if (p->m_nKind >= kKindDate && p->m_nKind <= kKindCountTime) continue;
-        if (p->m_nKind == kKindText && p->m_Command[0].strText.empty()) continue;
-        CLink copy;
-        CopyLink(&copy, p);
-        std::string& text = copy.m_Command[0].strText;
-        std::string back;
-        for (size_t i = 0; i < text.size();) {
-            int n = tessel::CharLength(text, i);
-            if (n == 1 && text[i] == '\t') {
-                back += "    ";
-            } else {
-                back.append(n == 1 && text[i] == '\r' ? "\n" : text.substr(i, n));
-            }
-            i += n;
-        }
-        text = back;
-        out.push_back(Describe(&copy));
-    }
-    return out;
-}
-
 TEST(ReaderEquivalenceTest, EveryPageReadsBackAsItWasWritten) {
     const std::vector<fs::path> pages = Pages();
     ASSERT_FALSE(pages.empty());
@@ -119,7 +90,7 @@ TEST(ReaderEquivalenceTest, EveryPageReadsBackAsItWasWritten) {
         EXPECT_EQ(EverythingOf(e2), EverythingOf(e3));
         EXPECT_EQ(w2, Write(e3));
         if (writeSink.items.empty()) {
-            EXPECT_EQ(Carried(e1), DescribeAll(e2));
+            EXPECT_EQ(CarriedBack(e1), DescribeAll(e2));
         }
         ++nPages;
     }
@@ -151,43 +122,17 @@ void ExpectReadings(const std::vector<Case>& cases) {
     }
 }
 
+// Readings parser_test.cpp leaves out: the semicolon as white space, closing tags of every
+// property with nothing to close, the parameters of each hot-link code, the score tags, the
+// check box without a value, the escapes of every mark, and every pair of quotation marks.
 TEST(ReaderEquivalenceTest, PropertyTags) {
-    const std::string A = "Arial";
     ExpectReadings({
-        {"abc", {Txt("abc")}},
-        {"<Font('Arial',9,1,0,1)>x</Font>y", {Txt("x", Format(A, "9 1 0 1")), Txt("y")}},
-        // Full-width brackets, separator and closing mark.
-        {kTagOpenFull + "Font" + kListOpenFull +
-             "'Arial'\xa3\xac"
-             "9" +
-             kListCloseFull + kTagCloseFull + "x" + kTagOpenFull +
-             "\xa3\xaf"
-             "Font" +
-             kTagCloseFull + "y",
-         {Txt("x", Format(A, "9 0 0 0")), Txt("y")}},
-        // A parameter not given keeps the value in force.
-        {"<Color(255)>a<Color(,7)>b</Color>c</Color>d",
-         {Txt("a", Format(kSongTi, "12 0 0 0", "255 0 0")),
-          Txt("b", Format(kSongTi, "12 0 0 0", "255 7 0")),
-          Txt("c", Format(kSongTi, "12 0 0 0", "255 0 0")), Txt("d")}},
-        {"<FootNote(0)>a</FootNote>b<FootNote(1)>c",
-         {Txt("a", Format(kSongTi, "12 0 0 0", "0 0 0", 0)), Txt("b"),
-          Txt("c", Format(kSongTi, "12 0 0 0", "0 0 0", 1))}},
-        // Each property closes its own latest opening tag.
-        {"<Font('A')><Color(1,2,3)>a</Font>b</Color>c",
-         {Txt("a", Format("A", "12 0 0 0", "1 2 3")),
-          Txt("b", Format(kSongTi, "12 0 0 0", "1 2 3")), Txt("c")}},
-        // Keywords in any case; white space (";" too) around keywords and parameters.
-        {"<fOnT('A')>x</FONT>", {Txt("x", Format("A"))}},
+        // White space (";" too) around keywords and parameters.
         {"< Font ( 'A' , 9 ) >x<;Font;(;'B';);>y",
          {Txt("x", Format("A", "9 0 0 0")), Txt("y", Format("B", "9 0 0 0"))}},
         // A closing tag with nothing to close is ignored.
         {"</Font>a</HotLink></Color></FootNote>", {Txt("a")}},
         // Hot links carry the parameters of their code.
-        {"<HotLink(0,'p1')>go</HotLink>x",
-         {Txt("go", Format(kSongTi, "12 0 0 0", "0 0 0", 2, "0 'p1'")), Txt("x")}},
-        {"<HotLink(1,10,20,30,40,\"pg\")>x",
-         {Txt("x", Format(kSongTi, "12 0 0 0", "0 0 0", 2, "1 10 20 30 40 'pg'"))}},
         {"<HotLink(10,'w.wav',1,2)>a<HotLink(11,3,0,5)>b</HotLink>c",
          {Txt("a", Format(kSongTi, "12 0 0 0", "0 0 0", 2, "10 'w.wav' 1 2")),
           Txt("b", Format(kSongTi, "12 0 0 0", "0 0 0", 2, "11 3 0 5")),
@@ -199,25 +144,13 @@ TEST(ReaderEquivalenceTest, PropertyTags) {
 
 TEST(ReaderEquivalenceTest, ObjectTags) {
     ExpectReadings({
-        {"<HotLink(30,'http://a')><Image('Image\\Map.bmp',1,50)></HotLink><Image('a.gif')>",
-         {"Image 'Image\\Map.bmp' 1 50 link 30 'http://a'", "Image 'a.gif' 0 100 link 100"}},
-        {"<Formula('f.fml',80,30,20)><Formula('g.fml')>",
-         {"Formula 'f.fml' 80 30 20", "Formula 'g.fml' 100 0 0"}},
-        {"<Edit(100,20,'ans',255,65535,2)><Edit>",
-         {"Edit 100 20 'ans' 255 65535 2", "Edit 0 0 '' 0 0 0"}},
         {"<Check(1)><Check(101)><Check(7)><Check><Check(0)><Check(100)>",
          {"Check 1", "Check 101", "Check 100", "Check 0", "Check 0", "Check 100"}},
-        {"<Choice(2,4)>", {"Choice 2 4"}},
         {"<Font('Arial',10)><Color(1,2,3)><PageTotalScore('p')><PageScore(\"q\")>"
          "<TotalScore('')>",
          {"PageTotalScore 'p' font 'Arial' 10 0 0 0 color 1 2 3",
           "PageScore 'q' font 'Arial' 10 0 0 0 color 1 2 3",
           "TotalScore '' font 'Arial' 10 0 0 0 color 1 2 3"}},
-        {"<MultiColumn(2,5,100,200)><StartColumn>a<EndColumn><StartColumn>b</StartColumn>",
-         {"MultiColumn 2 5 100 200", "StartColumn", Txt("a"), "EndColumn", "StartColumn", Txt("b"),
-          "EndColumn"}},
-        // Known keywords that make no element.
-        {"a<Text('x')><Date><Time(1)><ReverseTime><CountTime>b", {Txt("a"), Txt("b")}},
     });
 }
 
@@ -231,52 +164,22 @@ TEST(ReaderEquivalenceTest, TextEscapesAndBreaks) {
              "e",
          {Txt("a\nb\nc\nd\ne")}},
         {"\\<\\)\\\"\\\\\\>\\(\\'", {Txt("<)\"\\>('")}},
-        {"\\a", {Txt("\\a")}},
         {kEscapeFull + kTagOpenFull + "x", {Txt(kTagOpenFull + "x")}},
         {"&<&&&\r\nz", {Txt("<&\nz")}},
-        {"a\tb", {Txt("a    b")}},
         {"a\r\nb\nc", {Txt("abc")}},
-        // "&" keeps a tag open from opening a tag; "&&" is a literal "&" before a tag.
-        {"&<Font('A')>x", {Txt("<Font('A')>x")}},
+        // "&&" is a literal "&" before a tag.
         {"&&<Font('A')>x", {Txt("&"), Txt("x", Format("A"))}},
-        // A lead byte takes the byte after it; a lead byte at the end is dropped.
-        {"\x81<Font('A')>x", {Txt("\x81<Font('A')>x")}},
-        {"ab\x81", {Txt("ab")}},
         {kSlashChar + "n", {Txt(kSlashChar + "n")}},
-        {kChinese + "x", {Txt(kChinese + "x")}},
     });
 }
 
 TEST(ReaderEquivalenceTest, ParameterForms) {
-    const std::string big(200, 'a');
     ExpectReadings({
         {"<Font('a b')>1<Font(\"c'd\")>2<Font(\xa3\xa2"
          "e\xa3\xa2)>3<Font(\xa1\xae"
          "f\xa1\xaf)>4<Font(\xa1\xb0g\xa1\xb1)>5",
          {Txt("1", Format("a b")), Txt("2", Format("c'd")), Txt("3", Format("e")),
           Txt("4", Format("f")), Txt("5", Format("g"))}},
-        // Quoted texts are taken as they stand; an escaped closing mark does not end them.
-        {"<Font('x\\'y')>1", {Txt("1", Format("x\\'y"))}},
-        {"<Font(Arial,9)>1", {Txt("1", Format("Arial", "9 0 0 0"))}},
-        // Numbers: at most 19 characters, saturated to 32 bits.
-        {"<Color(99999999999999999999,-5,+7)>1<Color(-2147483649)>2",
-         {Txt("1", Format(kSongTi, "12 0 0 0", "2147483647 -5 7")),
-          Txt("2", Format(kSongTi, "12 0 0 0", "-2147483648 -5 7"))}},
-        {"<Font('" + big + "')>1", {Txt("1", Format(std::string(129, 'a')))}},
-        // A list without its close runs to the tag close.
-        {"<Font('Z',9>x", {Txt("x", Format("Z", "9 0 0 0"))}},
-        {"<MultiColumn(18,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18,19,99,98)>",
-         {"MultiColumn 18 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19"}},
-    });
-}
-
-TEST(ReaderEquivalenceTest, ErrorsAndEmptyTags) {
-    ExpectReadings({
-        {"a<Bold>b", {Txt("a")}},
-        {"a</ Font>b", {Txt("a")}},
-        {"a<>b< >c", {Txt("a"), Txt("b"), Txt("c")}},
-        {"a<b", {Txt("a"), Txt("<b")}},
-        {"", {}},
     });
 }
 

@@ -97,6 +97,13 @@ class StudioTest : public ::testing::Test {
         QCoreApplication::processEvents();
         return window;
     }
+    // A window open on the page, written with those bytes first.
+    std::unique_ptr<StudioWindow> Opened(const std::string& page) {
+        Put(m_strPage, page);
+        auto window = NewWindow();
+        if (!window->OpenPage(m_strPage)) ADD_FAILURE() << "cannot open " << m_strPage;
+        return window;
+    }
     void Play(StudioWindow& window, const std::string& script) {
         const play::PlayResult result = play::PlayScript(*window.Editor(), script);
         m_Answers.Install();
@@ -108,9 +115,7 @@ class StudioTest : public ::testing::Test {
 };
 
 TEST_F(StudioTest, EditSaveReopen) {
-    Put(m_strPage, TextPage("Hello"));
-    auto window = NewWindow();
-    ASSERT_TRUE(window->OpenPage(m_strPage));
+    auto window = Opened(TextPage("Hello"));
     EXPECT_FALSE(window->IsModified());
     EXPECT_EQ(window->ProjectDirectory(), m_strDir);
     Play(*window, "key End\ntype  world\n");
@@ -129,9 +134,7 @@ TEST_F(StudioTest, EditSaveReopen) {
 }
 
 TEST_F(StudioTest, SecondSaveKeepsTheFirstAsBackup) {
-    Put(m_strPage, TextPage("A"));
-    auto window = NewWindow();
-    ASSERT_TRUE(window->OpenPage(m_strPage));
+    auto window = Opened(TextPage("A"));
     Play(*window, "key End\ntype B\n");
     ASSERT_TRUE(window->Save());
     const std::string first = Slurp(m_strPage);
@@ -178,18 +181,14 @@ TEST_F(StudioTest, CrashRecoveryOffersTheEditsBack) {
 }
 
 TEST_F(StudioTest, AutosaveWithoutChangesLeavesNoRecovery) {
-    Put(m_strPage, TextPage("Same"));
-    auto window = NewWindow();
-    ASSERT_TRUE(window->OpenPage(m_strPage));
+    auto window = Opened(TextPage("Same"));
     Play(*window, "type x\nkey Back\n");
     ASSERT_TRUE(window->Autosave());
     EXPECT_FALSE(Exists(RecoveryPath(m_strPage)));
 }
 
 TEST_F(StudioTest, UnsavedChangesPrompt) {
-    Put(m_strPage, TextPage("Keep"));
-    auto window = NewWindow();
-    ASSERT_TRUE(window->OpenPage(m_strPage));
+    auto window = Opened(TextPage("Keep"));
     Play(*window, "type more \n");
     ASSERT_TRUE(window->Autosave());
 
@@ -207,9 +206,7 @@ TEST_F(StudioTest, UnsavedChangesPrompt) {
 }
 
 TEST_F(StudioTest, PromptSaveSavesBeforeClosing) {
-    Put(m_strPage, TextPage("One"));
-    auto window = NewWindow();
-    ASSERT_TRUE(window->OpenPage(m_strPage));
+    auto window = Opened(TextPage("One"));
     Play(*window, "key End\ntype  two\n");
     m_Answers.boxes.push_back(IDYES);
     EXPECT_TRUE(window->close());
@@ -218,9 +215,7 @@ TEST_F(StudioTest, PromptSaveSavesBeforeClosing) {
 
 TEST_F(StudioTest, PageWithLossesWarnsAndFirstSaveAsks) {
     const std::string page = TextPage("Kept") + "<Foo>" + TextPage("Lost");
-    Put(m_strPage, page);
-    auto window = NewWindow();
-    ASSERT_TRUE(window->OpenPage(m_strPage));
+    auto window = Opened(page);
     ASSERT_EQ(m_Answers.asked.size(), 1u);
     const std::string strOffset = "byte " + std::to_string(page.find("<Foo>"));
     EXPECT_NE(m_Answers.asked[0].find(strOffset), std::string::npos) << m_Answers.asked[0];
@@ -248,9 +243,7 @@ TEST_F(StudioTest, OversizedPageWarnsBeforeSaving) {
     std::string page;
     for (char c = 'a'; page.size() + TextPage(std::string(1000, c)).size() < 20400; ++c)
         page += TextPage(std::string(1000, c));
-    Put(m_strPage, page);
-    auto window = NewWindow();
-    ASSERT_TRUE(window->OpenPage(m_strPage));
+    auto window = Opened(page);
     ASSERT_TRUE(m_Answers.asked.empty()) << m_Answers.asked[0];
     Play(*window, "type " + std::string(600, 'z') + "\n");
     ASSERT_GT(window->Editor()->GetEditText().size(), 20481u);
@@ -272,9 +265,7 @@ std::string LinesPage(int nLines) {
 }
 
 TEST_F(StudioTest, PageOfExactlyAllRowsSavesWithoutWarning) {
-    Put(m_strPage, LinesPage(kMaxRows));
-    auto window = NewWindow();
-    ASSERT_TRUE(window->OpenPage(m_strPage));
+    auto window = Opened(LinesPage(kMaxRows));
     // Every row of the table is in use, and nothing is left over.
     EXPECT_FALSE(window->Editor()->m_Row[kMaxRows - 1].IsEndMarker());
     EXPECT_EQ(window->Editor()->LaidOutEnd().nLink, kEndMark);
@@ -284,9 +275,7 @@ TEST_F(StudioTest, PageOfExactlyAllRowsSavesWithoutWarning) {
 }
 
 TEST_F(StudioTest, PageBeyondTheRowsWarnsBeforeSaving) {
-    Put(m_strPage, LinesPage(kMaxRows + 1));
-    auto window = NewWindow();
-    ASSERT_TRUE(window->OpenPage(m_strPage));
+    auto window = Opened(LinesPage(kMaxRows + 1));
     ASSERT_TRUE(m_Answers.asked.empty()) << m_Answers.asked[0];
     Play(*window, "key End\ntype !\n");
     m_Answers.boxes.push_back(IDNO);
@@ -313,9 +302,7 @@ TEST_F(StudioTest, PageFollowsTheWindowsSize) {
     std::string strWords;
     for (int i = 0; i < 60; ++i)
         strWords += "word ";
-    Put(m_strPage, TextPage(strWords));
-    auto window = NewWindow();
-    ASSERT_TRUE(window->OpenPage(m_strPage));
+    auto window = Opened(TextPage(strWords));
     // The page fills the window below the band the tool window floats over.
     EXPECT_EQ(window->PageWidget()->parentWidget(), window->centralWidget());
     EXPECT_EQ(window->PageWidget()->y(), 95);
@@ -383,9 +370,7 @@ TEST_F(StudioTest, ViewSettingsAreRememberedAndApplied) {
 }
 
 TEST_F(StudioTest, StatusShowsElementAndFormat) {
-    Put(m_strPage, "<Font('Arial',14,1,0,0)><Color(0,0,0)>Bold</Color></Font>");
-    auto window = NewWindow();
-    ASSERT_TRUE(window->OpenPage(m_strPage));
+    auto window = Opened("<Font('Arial',14,1,0,0)><Color(0,0,0)>Bold</Color></Font>");
     Play(*window, "key Right\n");
     const std::string strStatus = window->StatusText().toStdString();
     EXPECT_NE(strStatus.find("Text"), std::string::npos) << strStatus;
@@ -397,9 +382,7 @@ TEST_F(StudioTest, BinaryFileOpensWithAWarning) {
     std::string bytes("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
     for (int i = 0; i < 256; ++i)
         bytes += static_cast<char>(i);
-    Put(m_strPage, bytes);
-    auto window = NewWindow();
-    ASSERT_TRUE(window->OpenPage(m_strPage));
+    auto window = Opened(bytes);
     ASSERT_EQ(m_Answers.asked.size(), 1u);
     EXPECT_NE(m_Answers.asked[0].find("byte 8: a NUL byte"), std::string::npos)
         << m_Answers.asked[0];
@@ -409,9 +392,7 @@ TEST_F(StudioTest, BinaryFileOpensWithAWarning) {
 }
 
 TEST_F(StudioTest, FolderIsNoPage) {
-    Put(m_strPage, TextPage("Still here"));
-    auto window = NewWindow();
-    ASSERT_TRUE(window->OpenPage(m_strPage));
+    auto window = Opened(TextPage("Still here"));
     Play(*window, "type x\n");
     EXPECT_FALSE(window->OpenPage(m_strDir));
     ASSERT_EQ(m_Answers.asked.size(), 1u);  // no question about the changes first
@@ -430,9 +411,7 @@ QAction* Action(QWidget& window, const QString& text) {
 }
 
 TEST_F(StudioTest, EditMenuSendsUndoAndRedo) {
-    Put(m_strPage, TextPage("Base"));
-    auto window = NewWindow();
-    ASSERT_TRUE(window->OpenPage(m_strPage));
+    auto window = Opened(TextPage("Base"));
     Play(*window, "type new \n");
     ASSERT_NE(Action(*window, "Undo"), nullptr);
     Action(*window, "Undo")->trigger();
@@ -445,9 +424,7 @@ TEST_F(StudioTest, EditMenuSendsUndoAndRedo) {
 // The Insert menu gives the editor's insert commands, Insert Frame too, whose tool-window
 // button stays greyed: Columns opens the dialog of the columns (titled as the editor titles it).
 TEST_F(StudioTest, InsertMenuOpensTheEditorsDialogs) {
-    Put(m_strPage, TextPage("P"));
-    auto window = NewWindow();
-    ASSERT_TRUE(window->OpenPage(m_strPage));
+    auto window = Opened(TextPage("P"));
     std::vector<std::string> titles;
     platform::SetDialogAnswerer([&titles](CDialog& dialog) {
         titles.push_back(dialog.GetWindowText());
@@ -556,9 +533,7 @@ TEST_F(StudioTest, PublishWritesAPageWhosePicturesAreThereAndOpensIt) {
 }
 
 TEST_F(StudioTest, ExportPdfWritesPagesAndSaysWhatFails) {
-    Put(m_strPage, TextPage("Printed"));
-    auto window = NewWindow();
-    ASSERT_TRUE(window->OpenPage(m_strPage));
+    auto window = Opened(TextPage("Printed"));
     const std::string strPdf = m_strDir + "/page.pdf";
     m_Answers.files.push_back(strPdf);
     Action(*window, "Export PDF...")->trigger();
