@@ -2,7 +2,6 @@
 // reader meets there: the fields, the pictures, the links and the text as the browser lays them
 // out. A script added after the page writes a report into the DOM, which Chromium dumps.
 
-#include <iconv.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -19,9 +18,15 @@
 #include <string>
 #include <vector>
 
+#include "browser_support.h"
+
 namespace {
 
 namespace fs = std::filesystem;
+using tessel::browser_test::Bmp;
+using tessel::browser_test::FindChromium;
+using tessel::browser_test::Gbk;
+using tessel::browser_test::PercentDecode;
 
 const std::string kNbsp = "\u00A0";  // what &nbsp; reads as
 
@@ -70,60 +75,6 @@ addEventListener('load', () => {
 // A 1 x 1 GIF: the formula pictures the published page refers to are published beside it.
 const std::string kGif(
     "GIF89a\x01\0\x01\0\x80\0\0\xff\xff\xff\0\0\0,\0\0\0\0\x01\0\x01\0\0\x02\x02\x44\x01\0;", 35);
-
-// The markup as GBK bytes, from the test's UTF-8 text.
-std::string Gbk(const std::string& utf8) {
-    iconv_t cd = iconv_open("GBK", "UTF-8");
-    std::string out(utf8.size() * 2, '\0');
-    char* in = const_cast<char*>(utf8.data());
-    char* to = out.data();
-    size_t nIn = utf8.size(), nOut = out.size();
-    const size_t nDone = iconv(cd, &in, &nIn, &to, &nOut);
-    iconv_close(cd);
-    EXPECT_NE(nDone, static_cast<size_t>(-1)) << utf8;
-    out.resize(out.size() - nOut);
-    return out;
-}
-
-// An uncompressed 24-bit BMP of the given size, all grey.
-std::string Bmp(int nWidth, int nHeight) {
-    const int nRow = (nWidth * 3 + 3) / 4 * 4;
-    std::string bmp(54, '\0');
-    const auto put = [&](int nAt, uint32_t nValue, int nBytes) {
-        for (int i = 0; i < nBytes; ++i)
-            bmp[nAt + i] = static_cast<char>(nValue >> (8 * i));
-    };
-    bmp[0] = 'B', bmp[1] = 'M';
-    put(2, 54 + nRow * nHeight, 4), put(10, 54, 4), put(14, 40, 4);
-    put(18, nWidth, 4), put(22, nHeight, 4), put(26, 1, 2), put(28, 24, 2);
-    return bmp + std::string(nRow * nHeight, '\x80');
-}
-
-// The browser on PATH, empty when there is none.
-std::string FindChromium() {
-    std::istringstream path(getenv("PATH") ? getenv("PATH") : "");
-    for (std::string dir; std::getline(path, dir, ':');) {
-        for (const char* name : {"chromium", "chromium-browser"}) {
-            const fs::path file = fs::path(dir) / name;
-            if (access(file.c_str(), X_OK) == 0) return file.string();
-        }
-    }
-    return "";
-}
-
-// Undoes the report's encodeURIComponent: the bytes of its UTF-8 text.
-std::string PercentDecode(const std::string& s) {
-    std::string out;
-    for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '%' && i + 2 < s.size()) {
-            out += static_cast<char>(std::stoi(s.substr(i + 1, 2), nullptr, 16));
-            i += 2;
-        } else {
-            out += s[i];
-        }
-    }
-    return out;
-}
 
 class HtmlInBrowser : public testing::Test {
   protected:

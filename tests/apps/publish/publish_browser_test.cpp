@@ -15,6 +15,9 @@
 namespace tessel::publish::test {
 namespace {
 
+using browser_test::FindChromium;
+using browser_test::PercentDecode;
+
 // Runs after the page and its pictures have loaded; one line per image: its address and the
 // width the browser decoded (0 for a broken image).
 const char kReportScript[] = R"(<script>
@@ -28,30 +31,6 @@ addEventListener('load', () => {
 });
 </script>
 )";
-
-std::string FindChromium() {
-    std::istringstream path(getenv("PATH") ? getenv("PATH") : "");
-    for (std::string dir; std::getline(path, dir, ':');) {
-        for (const char* name : {"chromium", "chromium-browser"}) {
-            const fs::path file = fs::path(dir) / name;
-            if (access(file.c_str(), X_OK) == 0) return file.string();
-        }
-    }
-    return "";
-}
-
-std::string PercentDecode(const std::string& s) {
-    std::string out;
-    for (size_t i = 0; i < s.size(); ++i) {
-        if (s[i] == '%' && i + 2 < s.size()) {
-            out += static_cast<char>(std::stoi(s.substr(i + 1, 2), nullptr, 16));
-            i += 2;
-        } else {
-            out += s[i];
-        }
-    }
-    return out;
-}
 
 class PublishedInBrowser : public TempDir {};
 

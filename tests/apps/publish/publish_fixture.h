@@ -14,23 +14,13 @@
 #include <string>
 #include <vector>
 
+#include "browser_support.h"
+
 namespace tessel::publish::test {
 
 namespace fs = std::filesystem;
 
-// UTF-8 text as GBK bytes, converted by the C library.
-inline std::string Gbk(const std::string& utf8) {
-    iconv_t cd = iconv_open("GBK", "UTF-8");
-    std::string out(utf8.size() * 2 + 4, '\0');
-    char* in = const_cast<char*>(utf8.data());
-    char* to = out.data();
-    size_t nIn = utf8.size(), nOut = out.size();
-    const size_t nDone = iconv(cd, &in, &nIn, &to, &nOut);
-    iconv_close(cd);
-    EXPECT_NE(nDone, static_cast<size_t>(-1)) << utf8;
-    out.resize(out.size() - nOut);
-    return out;
-}
+using browser_test::Gbk;
 
 // GBK bytes as UTF-8.
 inline std::string Utf8(const std::string& gbk) {
@@ -46,19 +36,7 @@ inline std::string Utf8(const std::string& gbk) {
     return out;
 }
 
-// An uncompressed 24-bit BMP of the given size, all grey.
-inline std::string Bmp(int nWidth, int nHeight) {
-    const int nRow = (nWidth * 3 + 3) / 4 * 4;
-    std::string bmp(54, '\0');
-    const auto put = [&](int nAt, std::uint32_t nValue, int nBytes) {
-        for (int i = 0; i < nBytes; ++i)
-            bmp[nAt + i] = static_cast<char>(nValue >> (8 * i));
-    };
-    bmp[0] = 'B', bmp[1] = 'M';
-    put(2, 54 + nRow * nHeight, 4), put(10, 54, 4), put(14, 40, 4);
-    put(18, nWidth, 4), put(22, nHeight, 4), put(26, 1, 2), put(28, 24, 2);
-    return bmp + std::string(nRow * nHeight, '\x80');
-}
+using browser_test::Bmp;
 
 inline std::string ReadFile(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
