@@ -390,26 +390,18 @@ LeastTimeReporter::LeastTimeReporter()
     : ConsoleReporter(isatty(fileno(stdout)) ? OO_Color : OO_None) {}
 
 void LeastTimeReporter::ReportRuns(const std::vector<Run>& runs) {
-    for (const Run& run : runs) {
-        const bool bMin = run.run_type == Run::RT_Aggregate && run.aggregate_name == "min";
-        if (run.run_type != Run::RT_Iteration && !bMin) continue;
-        if (run.error_occurred) continue;
-        const double dMicros = run.GetAdjustedCPUTime();  // the unit is microseconds
-        auto [it, bNew] = m_times.try_emplace(run.run_name.function_name, dMicros);
-        if (!bNew) it->second = std::min(it->second, dMicros);
-    }
+    m_times.Note(runs);
     ConsoleReporter::ReportRuns(runs);
 }
 
 double LeastTimeReporter::Least(const std::string& strName) const {
-    auto it = m_times.find(strName);
-    return it == m_times.end() ? -1.0 : it->second;
+    return m_times.Least(strName);
 }
 
 void LeastTimeReporter::PrintLeast() const {
     std::printf("\nLeast CPU time per iteration:\n");
-    for (const auto& [strName, dMicros] : m_times)
-        std::printf("  %-26s %9.1f us\n", strName.c_str(), dMicros);
+    for (const auto& [strName, times] : m_times.All())
+        std::printf("  %-26s %9.1f us\n", strName.c_str(), times.dCpu);
 }
 
 namespace {

@@ -47,6 +47,7 @@
 #include <vector>
 
 #include "editor/tessel_edit.h"
+#include "least_time.h"
 
 class QEvent;
 class QTextCursor;
@@ -144,7 +145,7 @@ class LeastTimeReporter : public benchmark::ConsoleReporter {
     void PrintLeast() const;
 
   private:
-    std::map<std::string, double> m_times;
+    LeastTimes m_times;
 };
 
 // The offscreen platform has no window stacking, and says so every time an editor takes the

@@ -51,6 +51,7 @@
 
 #include "bench_page.h"
 #include "imaging/list_pictures.h"
+#include "least_time.h"
 #include "markup/html_writer.h"
 #include "markup/word_analyzer.h"
 #include "platform/application.h"
@@ -248,13 +249,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
     void ReportRuns(const std::vector<Run>& runs) override {
         std::vector<Run> shown = runs;
+        m_times.Note(runs);
         for (Run& run : shown) {
-            bool bMin = run.run_type == Run::RT_Aggregate && run.aggregate_name == "min";
-            if (run.run_type == Run::RT_Iteration || bMin) {
-                auto [it, bNew] =
-                    m_times.try_emplace(run.run_name.function_name, run.GetAdjustedCPUTime());
-                if (!bNew) it->second = std::min(it->second, run.GetAdjustedCPUTime());
-            }
             if (run.run_type == Run::RT_Aggregate && run.aggregate_name != "min" &&
                 run.aggregate_name != "mean" && run.aggregate_name != "median")
                 continue;
@@ -282,18 +278,18 @@ class RatioReporter : public benchmark::ConsoleReporter {
         for (const Comparison& comparison : kComparisons) {
             bool bTitle = false;
             for (const char* szPage : kPages) {
-                auto ours = m_times.find(std::string(comparison.szTessel) + "/" + szPage);
-                auto theirs = m_times.find(std::string(comparison.szQt) + "/" + szPage);
-                if (ours == m_times.end() || theirs == m_times.end()) continue;
+                const double dOurs = m_times.Least(std::string(comparison.szTessel) + "/" + szPage);
+                const double dTheirs = m_times.Least(std::string(comparison.szQt) + "/" + szPage);
+                if (dOurs < 0 || dTheirs < 0) continue;
                 if (!bTitle) std::printf("\n%s\n", comparison.szTitle);
                 bTitle = true;
-                std::printf("ratio %-14s %.1f\n", szPage, theirs->second / ours->second);
+                std::printf("ratio %-14s %.1f\n", szPage, dTheirs / dOurs);
             }
         }
     }
 
   private:
-    std::map<std::string, double> m_times;       // least CPU time of each benchmark
+    tessel::bench::LeastTimes m_times;           // least CPU time of each benchmark
     std::map<std::string, double> m_aggregates;  // ours, by name and aggregate
 };
 

@@ -21,6 +21,7 @@
 #include "gif_writer.h"
 #include "imaging/decoders/bmp_decoder.h"
 #include "imaging/decoders/gif_decoder.h"
+#include "least_time.h"
 #include "repeated.h"
 
 #if TESSEL_BENCH_GIFLIB
@@ -372,13 +373,7 @@ std::vector<Pair> Pairs() {
 class RatioReporter : public benchmark::ConsoleReporter {
   public:
     void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            bool bMin = run.run_type == Run::RT_Aggregate && run.aggregate_name == "min";
-            if (run.run_type != Run::RT_Iteration && !bMin) continue;
-            auto [it, bNew] =
-                m_times.try_emplace(run.run_name.function_name, run.GetAdjustedCPUTime());
-            if (!bNew) it->second = std::min(it->second, run.GetAdjustedCPUTime());
-        }
+        m_times.Note(runs);
         ConsoleReporter::ReportRuns(runs);
     }
     void PrintRatios(const std::vector<Pair>& pairs) const {
@@ -386,16 +381,15 @@ class RatioReporter : public benchmark::ConsoleReporter {
             "\ntime of ours / time of the peer (goal for GIF: at most 1.0, moonshot 0.6)\n");
         for (const Pair& pair : pairs) {
             if (!pair.szPeer) continue;
-            auto ours = m_times.find(std::string(pair.szPicture) + "/tessel");
-            auto theirs = m_times.find(std::string(pair.szPicture) + "/" + pair.szPeer);
-            if (ours == m_times.end() || theirs == m_times.end()) continue;
-            std::printf("ratio %-18s vs %-7s %.2f\n", pair.szPicture, pair.szPeer,
-                        ours->second / theirs->second);
+            const double dOurs = m_times.Least(std::string(pair.szPicture) + "/tessel");
+            const double dTheirs = m_times.Least(std::string(pair.szPicture) + "/" + pair.szPeer);
+            if (dOurs < 0 || dTheirs < 0) continue;
+            std::printf("ratio %-18s vs %-7s %.2f\n", pair.szPicture, pair.szPeer, dOurs / dTheirs);
         }
     }
 
   private:
-    std::map<std::string, double> m_times;
+    tessel::bench::LeastTimes m_times;
 };
 
 }  // namespace

@@ -99,6 +99,7 @@
 #include "editor/tessel_edit.h"
 #include "embed/tessel_editor.h"
 #include "imaging/list_pictures.h"
+#include "least_time.h"
 #include "markup/html_writer.h"
 #include "markup/word_analyzer.h"
 #include "platform/application.h"
@@ -114,6 +115,7 @@
 namespace {
 
 using tessel::bench::FromGbk;
+using tessel::bench::LeastTimes;
 using tessel::studio::StudioWindow;
 
 constexpr const char* kStudio = "BM_StudioOpen_Tessel";
@@ -524,11 +526,6 @@ class RatioReporter : public benchmark::ConsoleReporter {
             if (run.error_occurred) continue;
             const std::string& strName = run.run_name.function_name;
             const bool bMin = run.run_type == Run::RT_Aggregate && run.aggregate_name == "min";
-            if (run.run_type == Run::RT_Iteration || bMin) {
-                const Times times{run.GetAdjustedRealTime(), run.GetAdjustedCPUTime()};
-                auto [it, bNew] = m_least.try_emplace(strName, times);
-                if (!bNew && times.dReal < it->second.dReal) it->second = times;
-            }
             if (strName == kStudio) {
                 m_ours[run.aggregate_name] = run.GetAdjustedRealTime();
             } else if (strName == kPeer &&
@@ -538,17 +535,18 @@ class RatioReporter : public benchmark::ConsoleReporter {
                     run.counters["qtextedit_over_studio"] = run.GetAdjustedRealTime() / it->second;
             }
         }
+        m_least.Note(runs);
         ConsoleReporter::ReportRuns(shown);
     }
 
     // dFirstMs: the studio's first opening in the process, before the runs.
     void PrintSummary(double dFirstMs) const {
-        const auto ours = m_least.find(kStudio);
-        const auto theirs = m_least.find(kPeer);
-        if (ours == m_least.end() || theirs == m_least.end()) return;
+        const LeastTimes::Times* pOurs = m_least.Find(kStudio);
+        const LeastTimes::Times* pTheirs = m_least.Find(kPeer);
+        if (!pOurs || !pTheirs) return;
         // The unit of the runs is microseconds.
-        const Times oursMs{ours->second.dReal / 1000.0, ours->second.dCpu / 1000.0};
-        const Times theirsMs{theirs->second.dReal / 1000.0, theirs->second.dCpu / 1000.0};
+        const LeastTimes::Times oursMs{pOurs->dReal / 1000.0, pOurs->dCpu / 1000.0};
+        const LeastTimes::Times theirsMs{pTheirs->dReal / 1000.0, pTheirs->dCpu / 1000.0};
         std::printf("\n%s\nratio %-14s %.2f\n", kRatioTitle, "example_page",
                     theirsMs.dReal / oursMs.dReal);
         std::printf(
@@ -560,12 +558,8 @@ class RatioReporter : public benchmark::ConsoleReporter {
     }
 
   private:
-    struct Times {
-        double dReal = 0;
-        double dCpu = 0;
-    };
-    std::map<std::string, Times> m_least;  // of the run with the least real time of each case
-    std::map<std::string, double> m_ours;  // the studio's real times, by aggregate name
+    LeastTimes m_least{LeastTimes::kReal};  // the run with the least real time of each case
+    std::map<std::string, double> m_ours;   // the studio's real times, by aggregate name
 };
 
 }  // namespace
