@@ -19,6 +19,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <initializer_list>
 
 #include "editor/tessel_edit.h"
 #include "embed/tessel_editor.h"
@@ -200,45 +201,32 @@ void StudioWindow::BuildMenus() {
         pInsert->addAction(text, this, [this, nId = nId]() { SendCommand(nId); });
 
     QMenu* pView = menuBar()->addMenu(tr("&View"));
-    QMenu* pZoom = pView->addMenu(tr("&Zoom"));
-    auto* pZoomGroup = new QActionGroup(this);
-    for (const int nPercent : {50, 75, 100, 125, 150, 200}) {
-        QAction* pAction = pZoom->addAction(QString::number(nPercent) + "%");
-        pAction->setCheckable(true);
-        pAction->setChecked(qRound(m_View.dZoom * 100) == nPercent);
-        pZoomGroup->addAction(pAction);
-        connect(pAction, &QAction::triggered, this, [this, nPercent]() {
-            ViewSettings view = m_View;
-            view.dZoom = nPercent / 100.0;
-            SetView(view);
-        });
-    }
-    QMenu* pChar = pView->addMenu(tr("&Character Spacing"));
-    auto* pCharGroup = new QActionGroup(this);
-    for (const int n : {0, 1, 2, 3, 4}) {
-        QAction* pAction = pChar->addAction(tr("%1 px").arg(n));
-        pAction->setCheckable(true);
-        pAction->setChecked(m_View.nCharSpace == n);
-        pCharGroup->addAction(pAction);
-        connect(pAction, &QAction::triggered, this, [this, n]() {
-            ViewSettings view = m_View;
-            view.nCharSpace = n;
-            SetView(view);
-        });
-    }
-    QMenu* pLine = pView->addMenu(tr("&Line Spacing"));
-    auto* pLineGroup = new QActionGroup(this);
-    for (const int n : {0, 2, 4, 6, 8}) {
-        QAction* pAction = pLine->addAction(tr("%1 px").arg(n));
-        pAction->setCheckable(true);
-        pAction->setChecked(m_View.nLineSpace == n);
-        pLineGroup->addAction(pAction);
-        connect(pAction, &QAction::triggered, this, [this, n]() {
-            ViewSettings view = m_View;
-            view.nLineSpace = n;
-            SetView(view);
-        });
-    }
+    // A submenu of values of one view setting, the current one checked; choosing another
+    // applies it.
+    const auto addChoices = [this, pView](const QString& title, std::initializer_list<int> values,
+                                          const auto& label, int nCurrent, const auto& apply) {
+        QMenu* pMenu = pView->addMenu(title);
+        auto* pGroup = new QActionGroup(this);
+        for (const int n : values) {
+            QAction* pAction = pMenu->addAction(label(n));
+            pAction->setCheckable(true);
+            pAction->setChecked(n == nCurrent);
+            pGroup->addAction(pAction);
+            connect(pAction, &QAction::triggered, this, [this, n, apply]() {
+                ViewSettings view = m_View;
+                apply(view, n);
+                SetView(view);
+            });
+        }
+    };
+    const auto percent = [](int n) { return QString::number(n) + "%"; };
+    const auto pixels = [this](int n) { return tr("%1 px").arg(n); };
+    addChoices(tr("&Zoom"), {50, 75, 100, 125, 150, 200}, percent, qRound(m_View.dZoom * 100),
+               [](ViewSettings& view, int n) { view.dZoom = n / 100.0; });
+    addChoices(tr("&Character Spacing"), {0, 1, 2, 3, 4}, pixels, m_View.nCharSpace,
+               [](ViewSettings& view, int n) { view.nCharSpace = n; });
+    addChoices(tr("&Line Spacing"), {0, 2, 4, 6, 8}, pixels, m_View.nLineSpace,
+               [](ViewSettings& view, int n) { view.nLineSpace = n; });
     pView->addAction(tr("&Hot-Link Colour..."), this, [this]() { ChooseHotLinkColour(); });
 }
 
