@@ -16,18 +16,26 @@
 
 namespace tessel::browser_test {
 
-// UTF-8 text as GBK bytes, converted by the C library.
-inline std::string Gbk(const std::string& utf8) {
-    iconv_t cd = iconv_open("GBK", "UTF-8");
-    std::string out(utf8.size() * 2 + 4, '\0');
-    char* in = const_cast<char*>(utf8.data());
+// Text converted between encodings by the C library (at most three bytes out for one in).
+inline std::string Converted(const std::string& text, const char* szTo, const char* szFrom) {
+    iconv_t cd = iconv_open(szTo, szFrom);
+    std::string out(text.size() * 3 + 4, '\0');
+    char* in = const_cast<char*>(text.data());
     char* to = out.data();
-    size_t nIn = utf8.size(), nOut = out.size();
+    size_t nIn = text.size(), nOut = out.size();
     const size_t nDone = iconv(cd, &in, &nIn, &to, &nOut);
     iconv_close(cd);
-    EXPECT_NE(nDone, static_cast<size_t>(-1)) << utf8;
+    EXPECT_NE(nDone, static_cast<size_t>(-1)) << text;
     out.resize(out.size() - nOut);
     return out;
+}
+
+// UTF-8 text as GBK bytes, and back.
+inline std::string Gbk(const std::string& utf8) {
+    return Converted(utf8, "GBK", "UTF-8");
+}
+inline std::string Utf8(const std::string& gbk) {
+    return Converted(gbk, "UTF-8", "GBK");
 }
 
 // An uncompressed 24-bit BMP of the given size, all grey.

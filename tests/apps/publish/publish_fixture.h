@@ -4,7 +4,6 @@
 // and the image addresses of a written page.
 
 #include <gtest/gtest.h>
-#include <iconv.h>
 #include <stdlib.h>
 
 #include <cstdint>
@@ -22,19 +21,7 @@ namespace fs = std::filesystem;
 
 using browser_test::Gbk;
 
-// GBK bytes as UTF-8.
-inline std::string Utf8(const std::string& gbk) {
-    iconv_t cd = iconv_open("UTF-8", "GBK");
-    std::string out(gbk.size() * 3 + 4, '\0');
-    char* in = const_cast<char*>(gbk.data());
-    char* to = out.data();
-    size_t nIn = gbk.size(), nOut = out.size();
-    const size_t nDone = iconv(cd, &in, &nIn, &to, &nOut);
-    iconv_close(cd);
-    EXPECT_NE(nDone, static_cast<size_t>(-1));
-    out.resize(out.size() - nOut);
-    return out;
-}
+using browser_test::Utf8;
 
 using browser_test::Bmp;
 
