@@ -220,7 +220,7 @@ void StudioWindow::BuildMenus() {
         }
     };
     const auto percent = [](int n) { return QString::number(n) + "%"; };
-    const auto pixels = [this](int n) { return tr("%1 px").arg(n); };
+    const auto pixels = [](int n) { return StudioWindow::tr("%1 px").arg(n); };
     addChoices(tr("&Zoom"), {50, 75, 100, 125, 150, 200}, percent, qRound(m_View.dZoom * 100),
                [](ViewSettings& view, int n) { view.dZoom = n / 100.0; });
     addChoices(tr("&Character Spacing"), {0, 1, 2, 3, 4}, pixels, m_View.nCharSpace,
